@@ -1,0 +1,21 @@
+#!/bin/bash
+# Builds every configuration and runs every test: x86-64 release, i686,
+# x86-64 with sanitizers, and the Windows DLL with its export check.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+sh scripts/setup-debian.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+start=$(date +%s)
+for preset in release x86 asan win32; do
+  echo "=== build $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+for preset in release x86 asan; do
+  echo "=== test $preset"
+  ctest --preset "$preset" -j "$jobs"
+done
+echo "=== exports"
+bash scripts/check-exports.sh src/exports/exports.tsv build/release/libquorvel.so build/win32/quorvel.dll
+bash scripts/check-exports.sh src/exports/exports.tsv build/x86/libquorvel.so | tail -1
+echo "=== all configurations built and tested in $(( $(date +%s) - start )) s"

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "quorvel.h"
+TEST(Smoke, Init) { EXPECT_EQ(QRV_Init_Lib(), 1); }

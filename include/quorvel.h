@@ -145,6 +145,14 @@ QRV_API uint32_t QRV_CALL QRV_Point(int32_t x, int32_t y);
 QRV_API uint32_t QRV_CALL QRV_FastPoint(int32_t x, int32_t y);
 QRV_API uint32_t QRV_CALL QRV_FastPoint_JT(int32_t x, int32_t y);
 
+/* ---- Spans and lines ---- */
+
+/* ---- Boxes, circles and ellipses ---- */
+
+/* ---- Polygons ---- */
+
+/* ---- Blits ---- */
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,27 @@
+// Span records, the shared span buffer and the span filler.
+#pragma once
+
+#include <cstdint>
+
+namespace qrv {
+
+// One horizontal run: pixels xLeft .. xRight - 1 of row y, with three
+// interpolants at each end (Gouraud colour, texture coordinates).
+struct SpanRecord {
+    int32_t y;
+    int32_t xLeft;
+    int32_t leftAttr[3];
+    int32_t xRight;
+    int32_t rightAttr[3];
+};
+static_assert(sizeof(SpanRecord) == 36, "span records are nine 32-bit words");
+
+// The module's grow-only span buffer with room for at least `records` records;
+// null when it cannot grow (the caller then draws nothing).
+SpanRecord* GetSpanBuffer(int32_t records);
+
+// Fills each record's run in the destination buffer with a colour in buffer
+// format, combined by an ink draw mode. Records are already clipped.
+void FillSpans(const SpanRecord* records, int32_t count, uint32_t colour, int32_t mode);
+
+}  // namespace qrv

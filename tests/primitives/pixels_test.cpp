@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "primitives/pixels.h"
+#include "support/canvas.h"
+
+namespace {
+
+using qrvtest::Canvas;
+
+// An independent statement of the ink rules: split a pixel value into its
+// channels, apply the rule on plain integers, put the channels back.
+struct Channels {
+    int v[3];
+};
+
+struct Layout {
+    int shift[3];
+    int width[3];
+};
+
+Layout LayoutOf(int format) {
+    switch (format) {
+        case 1: return {{11, 5, 0}, {5, 6, 5}};
+        case 2: return {{10, 5, 0}, {5, 5, 5}};
+        default: return {{16, 8, 0}, {8, 8, 8}};
+    }
+}
+
+Channels Split(uint32_t p, int format) {
+    const Layout l = LayoutOf(format);
+    Channels c;
+    for (int i = 0; i < 3; ++i) c.v[i] = static_cast<int>((p >> l.shift[i]) & ((1u << l.width[i]) - 1));
+    return c;
+}
+
+uint32_t Join(const Channels& c, int format) {
+    const Layout l = LayoutOf(format);
+    uint32_t p = 0;
+    for (int i = 0; i < 3; ++i) p |= static_cast<uint32_t>(c.v[i]) << l.shift[i];
+    return p;
+}
+
+uint32_t ExpectedPixel(uint32_t d, uint32_t c, int mode, int format, int alpha) {
+    const uint32_t wordMask = format <= 2 ? 0xFFFFu : (format == 3 ? 0xFFFFFFu : 0xFFFFFFFFu);
+    switch (mode) {
+        case 1: case 2: return c & wordMask;
+        case 256: return (d & c) & wordMask;
+        case 512: return (d | c) & wordMask;
+        case 1024: return (d ^ c) & wordMask;
+        default: break;
+    }
+    if (mode == 16 && alpha < 1) return d;
+    if (mode == 16 && alpha >= 255) return c & wordMask;
+    const Layout l = LayoutOf(format);
+    const Channels dc = Split(d, format), cc = Split(c, format);
+    Channels r{};
+    for (int i = 0; i < 3; ++i) {
+        const int x = dc.v[i], y = cc.v[i], max = (1 << l.width[i]) - 1;
+        switch (mode) {
+            case 16: r.v[i] = x + static_cast<int>(std::floor((y - x) * alpha / 256.0)); break;
+            case 32: r.v[i] = format == 3 ? (x + y) / 2 : x / 2 + y / 2; break;
+            case 64: r.v[i] = std::min(x + y, max); break;
+            case 128: r.v[i] = std::max(x - y, 0); break;
+            case 2048: r.v[i] = (x * y) >> l.width[i]; break;
+            case 4096: r.v[i] = std::max(y - x, 0); break;
+            default: return d;
+        }
+    }
+    return Join(r, format);
+}
+
+class Pixels : public ::testing::Test {
+protected:
+    void SetUp() override { QRV_Init_Lib(); }
+    void TearDown() override { QRV_SetInkAlpha(255); }
+};
+
+TEST_F(Pixels, EveryModeInEveryFormatFollowsTheChannelRules) {
+    std::mt19937 rng(1234);
+    for (int format : qrvtest::kAllFormats) {
+        Canvas canvas(3, 1, format);
+        canvas.Select();
+        for (int mode : qrvtest::kAllModes) {
+            for (int trial = 0; trial < 400; ++trial) {
+                const int alpha = trial < 4 ? (trial == 0 ? 0 : trial == 1 ? 255 : trial == 2 ? 1 : 254)
+                                            : static_cast<int>(rng() % 256);
+                QRV_SetInkAlpha(alpha);
+                canvas.Randomise(rng);
+                const uint32_t d = canvas.Get(1, 0), left = canvas.Get(0, 0), right = canvas.Get(2, 0);
+                const uint32_t c = RGBForBuffer(rng(), format);
+                QRV_DrawPixel(1, 0, c, mode);
+                ASSERT_EQ(canvas.Get(1, 0), ExpectedPixel(d, c, mode, format, alpha))
+                    << "format " << format << " mode " << mode << " alpha " << alpha << std::hex << " d " << d
+                    << " c " << c;
+                ASSERT_EQ(canvas.Get(0, 0), left);
+                ASSERT_EQ(canvas.Get(2, 0), right);
+                ASSERT_TRUE(canvas.GuardsIntact());
+            }
+        }
+    }
+}
+
+TEST_F(Pixels, TopByteAndBitFifteenPerMode) {
+    QRV_SetInkAlpha(128);  // at 255 ink alpha is a plain replace
+    for (int format : {2, 4, 5}) {
+        Canvas canvas(1, 1, format);
+        canvas.Select();
+        const uint32_t high = format == 2 ? 0x8000u : 0xFF000000u;
+        const uint32_t colour = format == 2 ? 0x8000u | 0x1234u : 0x80102030u;
+        for (int mode : qrvtest::kAllModes) {
+            canvas.Set(0, 0, high | (format == 2 ? 0x0421u : 0x101010u));
+            QRV_DrawPixel(0, 0, colour, mode);
+            const bool wordMode = mode <= 2 || mode == 256 || mode == 512 || mode == 1024;
+            if (!wordMode) EXPECT_EQ(canvas.Get(0, 0) & high, 0u) << "format " << format << " mode " << mode;
+        }
+        canvas.Set(0, 0, 0);
+        QRV_DrawPixel(0, 0, colour, 1);
+        EXPECT_EQ(canvas.Get(0, 0), colour);
+        QRV_DrawPixel(0, 0, high, 512);
+        EXPECT_EQ(canvas.Get(0, 0), colour | high);
+    }
+}
+
+TEST_F(Pixels, DocumentedExamples) {
+    Canvas c565(1, 1, 1);
+    c565.Select();
+    c565.Set(0, 0, 0xFFFF);
+    QRV_DrawPixel(0, 0, 0xFFFF, 32);
+    EXPECT_EQ(c565.Get(0, 0), 0xF7DEu);
+
+    Canvas c32(1, 1, 4);
+    c32.Select();
+    c32.Set(0, 0, 0xFF808080);
+    QRV_DrawPixel(0, 0, 0x00C0C0C0, 64);
+    EXPECT_EQ(c32.Get(0, 0), 0x00FFFFFFu);
+    c32.Set(0, 0, 0x00404040);
+    QRV_DrawPixel(0, 0, 0x00808080, 128);
+    EXPECT_EQ(c32.Get(0, 0), 0u);
+    c32.Set(0, 0, 0x00404040);
+    QRV_DrawPixel(0, 0, 0x00808080, 4096);
+    EXPECT_EQ(c32.Get(0, 0), 0x00404040u);
+
+    Canvas c24(1, 1, 3);
+    c24.Select();
+    c24.Set(0, 0, 0xFF8000);
+    QRV_DrawPixel(0, 0, 0x80FF40, 2048);
+    EXPECT_EQ(c24.Get(0, 0), 0x7F7F00u);
+}
+
+TEST_F(Pixels, XorTwiceRestoresAndLeavesNeighbours) {
+    std::mt19937 rng(7);
+    for (int format : qrvtest::kAllFormats) {
+        Canvas canvas(4, 2, format);
+        canvas.Select();
+        canvas.Randomise(rng);
+        const auto before = canvas.Snapshot();
+        const uint32_t colour = rng();
+        QRV_Dot(1, 1, colour, 1024);
+        EXPECT_TRUE(qrvtest::UnchangedOutside(canvas, before, 1, 1, 2, 2));
+        QRV_Dot(1, 1, colour, 1024);
+        EXPECT_EQ(canvas.storage, before) << "format " << format;
+    }
+}
+
+TEST_F(Pixels, InkAlphaThresholds) {
+    Canvas canvas(1, 1, 1);
+    canvas.Select();
+    canvas.Set(0, 0, 0x1234);
+    QRV_SetInkAlpha(0);
+    QRV_DrawPixel(0, 0, 0xFFFF, 16);
+    EXPECT_EQ(canvas.Get(0, 0), 0x1234u);
+    QRV_SetInkAlpha(255);
+    QRV_DrawPixel(0, 0, 0xFFFF, 16);
+    EXPECT_EQ(canvas.Get(0, 0), 0xFFFFu);
+    // The single-pixel rule blends at 16, where spans draw nothing.
+    canvas.Set(0, 0, 0);
+    QRV_SetInkAlpha(16);
+    QRV_DrawPixel(0, 0, 0xFFFF, 16);
+    EXPECT_EQ(canvas.Get(0, 0), (1u << 11) | (3u << 5) | 1u);
+}
+
+TEST_F(Pixels, BadModesAndFormatsDrawNothing) {
+    for (int format : {0, 6, -1, 1000}) {
+        Canvas canvas(2, 2, 4);
+        QRV_SetBuffer(canvas.Base(), canvas.pitch, format);
+        QRV_SetBufferViewPort(0, 0, 2, 2);
+        const auto before = canvas.Snapshot();
+        QRV_DrawPixel(0, 0, 0xFFFFFFFF, 1);
+        QRV_Dot(1, 1, 0xFFFFFFFF, 1);
+        QRV_FastDot(1, 0, 0xFFFFFFFF, 1);
+        EXPECT_EQ(canvas.storage, before);
+        EXPECT_EQ(QRV_Point(0, 0), 0u);
+        EXPECT_EQ(QRV_FastPoint(0, 0), 0u);
+        if (format < 0 || format > 6) EXPECT_EQ(QRV_FastPoint_JT(0, 0), 0u);
+    }
+    Canvas canvas(2, 2, 4);
+    canvas.Select();
+    const auto before = canvas.Snapshot();
+    for (int mode : {0, 3, 8, 17, 8192, -1}) QRV_Dot(0, 0, 0xFFFFFF, mode);
+    EXPECT_EQ(canvas.storage, before);
+}
+
+TEST_F(Pixels, DotClipsToTheViewportFastDotDoesNot) {
+    Canvas canvas(10, 10, 3);
+    QRV_SetBuffer(canvas.Base(), canvas.pitch, canvas.format);
+    QRV_SetBufferViewPort(2, 3, 7, 8);
+    for (int y = -1; y <= 10; ++y)
+        for (int x = -1; x <= 10; ++x) QRV_Dot(x, y, 0xFFFFFF, 1);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool inside = x >= 2 && x < 7 && y >= 3 && y < 8;
+            ASSERT_EQ(canvas.Get(x, y), inside ? 0xFFFFFFu : 0u) << x << "," << y;
+        }
+    EXPECT_TRUE(canvas.GuardsIntact());
+    QRV_FastDot(0, 0, 0x123456, 1);
+    EXPECT_EQ(canvas.Get(0, 0), 0x123456u);
+}
+
+TEST_F(Pixels, ReadersExpandByFormat) {
+    struct Case {
+        int format;
+        uint32_t stored;
+        uint32_t argb;
+    };
+    const Case cases[] = {{1, 0xFFFF, 0xF8FCF8}, {2, 0x8000, 0}, {2, 0xFFFF, 0xF8F8F8},
+                          {3, 0x112233, 0x112233}, {4, 0xAB123456, 0xAB123456}, {5, 0xAB123456, 0xAB123456}};
+    for (const Case& k : cases) {
+        Canvas canvas(2, 2, k.format);
+        canvas.Select();
+        canvas.Set(1, 1, k.stored);
+        EXPECT_EQ(QRV_Point(1, 1), k.argb) << k.format;
+        EXPECT_EQ(QRV_FastPoint(1, 1), k.argb) << k.format;
+        EXPECT_EQ(QRV_FastPoint_JT(1, 1), k.argb) << k.format;
+        QRV_SetBufferViewPort(0, 0, 1, 1);
+        EXPECT_EQ(QRV_Point(1, 1), 0u);
+        EXPECT_EQ(QRV_FastPoint(1, 1), k.argb);
+    }
+    // Codes 0 and 6 read through the table as 5-6-5 and 32-bit.
+    Canvas canvas(1, 1, 4);
+    canvas.Set(0, 0, 0xFFFFFFFF);
+    QRV_SetBuffer(canvas.Base(), canvas.pitch, 0);
+    EXPECT_EQ(QRV_FastPoint_JT(0, 0), 0xF8FCF8u);
+    QRV_SetBuffer(canvas.Base(), canvas.pitch, 6);
+    EXPECT_EQ(QRV_FastPoint_JT(0, 0), 0xFFFFFFFFu);
+}
+
+TEST_F(Pixels, PlotterTableHoldsTheBlendedLinePairs) {
+    EXPECT_NE(qrv::PlotterFor(64, 1), nullptr);
+    EXPECT_NE(qrv::PlotterFor(64, 2), nullptr);
+    EXPECT_EQ(qrv::PlotterFor(64, 3), nullptr);
+    for (int mode : {16, 32, 64, 128, 2048, 4096})
+        for (int format : {4, 5}) EXPECT_NE(qrv::PlotterFor(mode, format), nullptr) << mode;
+    for (int mode : {16, 32, 128, 2048, 4096})
+        for (int format : {1, 2, 3}) EXPECT_EQ(qrv::PlotterFor(mode, format), nullptr) << mode;
+    for (int mode : {1, 2, 256, 512, 1024, 0, 8}) EXPECT_EQ(qrv::PlotterFor(mode, 4), nullptr) << mode;
+
+    // The ink-alpha plotter blends even at alpha 255.
+    Canvas canvas(1, 1, 4);
+    canvas.Select();
+    QRV_SetInkAlpha(255);
+    qrv::PlotterFor(16, 4)(0, 0, 0xFFFFFF);
+    EXPECT_EQ(canvas.Get(0, 0), 0xFEFEFEu);
+    canvas.Set(0, 0, 0xFF000000);
+    QRV_SetInkAlpha(0);
+    qrv::PlotterFor(16, 4)(0, 0, 0xFFFFFF);
+    EXPECT_EQ(canvas.Get(0, 0), 0u);
+}
+
+}  // namespace

@@ -146,6 +146,12 @@ QRV_API uint32_t QRV_CALL QRV_FastPoint(int32_t x, int32_t y);
 QRV_API uint32_t QRV_CALL QRV_FastPoint_JT(int32_t x, int32_t y);
 
 /* ---- Spans and lines ---- */
+QRV_API void QRV_CALL QRV_DrawStrip(int32_t y, int32_t x0, int32_t x1, uint32_t colour, int32_t mode);
+QRV_API void QRV_CALL QRV_WriteLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour, int32_t mode);
+QRV_API void QRV_CALL QRV_WriteDrawModeLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
+                                            int32_t mode);
+QRV_API void QRV_CALL QRV_WriteLine_32Bit(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
+                                          int32_t ignored);
 
 /* ---- Boxes, circles and ellipses ---- */
 

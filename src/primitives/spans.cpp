@@ -1,0 +1,112 @@
+// The span buffer, the span filler and the strip writer: runs of one colour
+// combined into the destination buffer by an ink draw mode.
+#include "primitives/spans.h"
+
+#include <cstdlib>
+
+#include "frame/state.h"
+#include "primitives/ink_modes.h"
+#include "primitives/pixels.h"
+#include "primitives/span_kernels.h"
+#include "quorvel.h"
+
+namespace qrv {
+namespace {
+
+constinit SpanRecord* spanBuffer = nullptr;
+constinit int32_t spanCapacity = 0;
+
+using SpanMember = void (*)(const SpanRecord* records, int32_t count, uint32_t colour, uint32_t alpha);
+
+template <Ink I, class F, class Kernel>
+void FillMember(const SpanRecord* records, int32_t count, uint32_t colour, uint32_t alpha) {
+    const Buffer dest = g.dest;
+    for (int32_t i = 0; i < count; ++i) {
+        const SpanRecord& r = records[i];
+        const int32_t n = r.xRight - r.xLeft;
+        if (n <= 0) continue;
+        uint8_t* p = RowAddress(dest, r.y) + static_cast<ptrdiff_t>(r.xLeft) * F::kBytes;
+        Kernel::template Run<I, F>(p, n, colour, alpha);
+    }
+}
+
+template <class Kernel>
+struct MemberOf {
+    template <Ink I, class F>
+    struct Make {
+        static constexpr SpanMember Get() { return &FillMember<I, F, Kernel>; }
+    };
+};
+
+using MemberTable = std::array<std::array<SpanMember, kFormatSlots>, kInkCount>;
+
+// [kernel set][MMX state]: the MMX state decides what the 32-bit alpha byte
+// receives, the kernel set only how fast the same pixels are produced.
+constexpr MemberTable kMembers[kKernelSets][2] = {
+    {BuildInkFormatTable<SpanMember, MemberOf<PlainKernel<false>>::Make>(),
+     BuildInkFormatTable<SpanMember, MemberOf<PlainKernel<true>>::Make>()},
+    {BuildInkFormatTable<SpanMember, MemberOf<PackedKernel<false>>::Make>(),
+     BuildInkFormatTable<SpanMember, MemberOf<PackedKernel<true>>::Make>()},
+};
+
+// The ink-alpha cut-offs: below `skipBelow` nothing is drawn, from
+// `replaceFrom` on the colour is written plainly.
+struct AlphaCutoffs {
+    int32_t skipBelow16, replaceFrom16;
+    int32_t skipBelowOther, replaceFrom;
+};
+constexpr AlphaCutoffs kSpanCutoffs{17, 240, 1, 255};
+constexpr AlphaCutoffs kStripCutoffs{15, 255, 1, 255};
+
+void Fill(const SpanRecord* records, int32_t count, uint32_t colour, int32_t mode, const AlphaCutoffs& cut) {
+    const int32_t format = g.dest.format;
+    int ink = InkIndex(mode);
+    if (!IsFormat(format) || ink < 0 || count <= 0) return;
+    const int32_t alpha = g.inkAlpha;
+    if (ink == static_cast<int>(Ink::Alpha)) {
+        const bool sixteen = BytesPerPixel(format) == 2;
+        if (alpha < (sixteen ? cut.skipBelow16 : cut.skipBelowOther)) return;
+        if (alpha >= (sixteen ? cut.replaceFrom16 : cut.replaceFrom)) ink = static_cast<int>(Ink::Replace);
+    }
+    // Adding or subtracting nothing leaves the pixels, alpha bytes included;
+    // the 24-bit members rewrite them unchanged instead.
+    if ((ink == static_cast<int>(Ink::Add) || ink == static_cast<int>(Ink::Subtract)) && format != 3 && colour == 0)
+        return;
+    const int mmx = g.mmxState == 1 ? 1 : 0;
+    kMembers[static_cast<int>(ActiveKernelSet())][mmx][ink][format](records, count, colour,
+                                                                     static_cast<uint32_t>(alpha));
+}
+
+}  // namespace
+
+SpanRecord* GetSpanBuffer(int32_t records) {
+    if (records <= spanCapacity) return spanBuffer;
+    if (static_cast<uint64_t>(records) * sizeof(SpanRecord) > SIZE_MAX) return nullptr;
+    // The old contents need not survive, so the old block goes first.
+    std::free(spanBuffer);
+    spanBuffer = static_cast<SpanRecord*>(std::malloc(static_cast<size_t>(records) * sizeof(SpanRecord)));
+    spanCapacity = spanBuffer ? records : 0;
+    return spanBuffer;
+}
+
+void FillSpans(const SpanRecord* records, int32_t count, uint32_t colour, int32_t mode) {
+    Fill(records, count, colour, mode, kSpanCutoffs);
+}
+
+void DrawStrip(int32_t y, int32_t x0, int32_t x1, uint32_t colour, int32_t mode) {
+    SpanRecord r{};
+    r.y = y;
+    r.xLeft = x0;
+    r.xRight = x1;
+    Fill(&r, 1, colour, mode, kStripCutoffs);
+}
+
+}  // namespace qrv
+
+extern "C" {
+
+QRV_API void QRV_CALL QRV_DrawStrip(int32_t y, int32_t x0, int32_t x1, uint32_t colour, int32_t mode) {
+    qrv::DrawStrip(y, x0, x1, colour, mode);
+}
+
+}  // extern "C"

@@ -158,6 +158,15 @@ QRV_API void QRV_CALL QRV_WriteLine_32Bit(int32_t x1, int32_t y1, int32_t x2, in
 /* ---- Polygons ---- */
 
 /* ---- Blits ---- */
+QRV_API void QRV_CALL QRV_Blit(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy,
+                               uint32_t maskColour, int32_t flags);
+QRV_API void QRV_CALL QRV_BlitFX(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy,
+                                 uint32_t maskColour, int32_t flags, int32_t mode, uint32_t colour, int32_t useBlend,
+                                 int32_t reserved);
+QRV_API int32_t QRV_CALL QRV_BlitThreads(int32_t count);
+QRV_API int32_t QRV_CALL QRV_GetBlitThreads(void);
+QRV_API int32_t QRV_CALL QRV_BlitAsync(int32_t value);
+QRV_API int32_t QRV_CALL QRV_GetBlitAsync(void);
 
 #ifdef __cplusplus
 }

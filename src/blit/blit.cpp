@@ -1,0 +1,200 @@
+// The plain blit: clipping front end, one row routine per (destination,
+// source) format pair generated from the pixel rules, and QRV_Blit.
+#include "blit/blit.h"
+
+#include <array>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+
+#include "blit/blit_packed.h"
+#include "blit/blit_rules.h"
+#include "frame/state.h"
+#include "quorvel.h"
+
+namespace qrv {
+namespace {
+
+template <int Bytes>
+void CopyRow(uint8_t* d, const uint8_t* s, int32_t n, uint32_t) {
+    // memmove: a blit within one buffer may overlap itself.
+    std::memmove(d, s, static_cast<size_t>(n) * Bytes);
+}
+
+template <class D, class S, bool Keyed>
+void ConvertRow(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
+    for (int32_t i = 0; i < n; ++i) {
+        const uint32_t p = S::Load(s + static_cast<ptrdiff_t>(i) * S::kBytes);
+        if (Keyed && p == key) continue;
+        D::Store(d + static_cast<ptrdiff_t>(i) * D::kBytes, ConvertPixel<D, S>(p));
+    }
+}
+
+// Keyed only into 32 bits: the 16- and 24-bit blends test no mask colour.
+template <class D, bool Keyed>
+void ArgbBlendRow(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
+    for (int32_t i = 0; i < n; ++i) {
+        const uint32_t p = Format32::Load(s + static_cast<ptrdiff_t>(i) * 4);
+        if ((Keyed && p == key) || (p >> 24) == 0) continue;
+        uint8_t* q = d + static_cast<ptrdiff_t>(i) * D::kBytes;
+        D::Store(q, ArgbBlend<D>::Apply(D::Load(q), p));
+    }
+}
+
+void ArgbBlendAllBytesRow(uint8_t* d, const uint8_t* s, int32_t n, uint32_t) {
+    for (int32_t i = 0; i < n; ++i) {
+        uint8_t* q = d + static_cast<ptrdiff_t>(i) * 4;
+        Format32::Store(q, ArgbBlendAllBytes(Format32::Load(q), Format32::Load(s + static_cast<ptrdiff_t>(i) * 4)));
+    }
+}
+
+#if QRV_BLIT_PACKED
+
+template <class D, class S, bool Keyed>
+void ConvertRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
+    const __m128i k = _mm_set1_epi32(static_cast<int>(key));
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint8_t* q = d + static_cast<ptrdiff_t>(i) * D::kBytes;
+        const packed::Lanes8 p = packed::Load8<S>(s + static_cast<ptrdiff_t>(i) * S::kBytes);
+        packed::Lanes8 r = p;
+        if constexpr (!std::is_same_v<D, S>) {
+            r = {packed::FromArgb<D>(packed::ToArgb<S>(p.lo)), packed::FromArgb<D>(packed::ToArgb<S>(p.hi))};
+        }
+        if constexpr (Keyed) {
+            const packed::Lanes8 old = packed::Load8<D>(q);
+            r.lo = packed::Select(r.lo, old.lo, _mm_cmpeq_epi32(p.lo, k));
+            r.hi = packed::Select(r.hi, old.hi, _mm_cmpeq_epi32(p.hi, k));
+        }
+        packed::Store8<D>(q, r);
+    }
+    ConvertRow<D, S, Keyed>(d + static_cast<ptrdiff_t>(i) * D::kBytes, s + static_cast<ptrdiff_t>(i) * S::kBytes,
+                            n - i, key);
+}
+
+void ArgbBlendAllBytesRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i* q = reinterpret_cast<__m128i*>(d + static_cast<ptrdiff_t>(i) * 4);
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + static_cast<ptrdiff_t>(i) * 4));
+        _mm_storeu_si128(q, packed::BlendAllBytes4(_mm_loadu_si128(q), p));
+    }
+    ArgbBlendAllBytesRow(d + static_cast<ptrdiff_t>(i) * 4, s + static_cast<ptrdiff_t>(i) * 4, n - i, key);
+}
+
+#endif
+
+template <int DstCode, int SrcCode, bool Keyed, int MmxState, bool Packed>
+constexpr BlitRowFn MakeBlitRow() {
+    using D = typename FormatOf<DstCode>::Type;
+    using S = typename FormatOf<SrcCode>::Type;
+    if constexpr (Keyed && SrcCode == 5 && DstCode != 5) {
+        // Coverage alpha blends into every other format.
+        if constexpr (DstCode == 4 && MmxState == 1) {
+#if QRV_BLIT_PACKED
+            if constexpr (Packed) return &ArgbBlendAllBytesRowPacked;
+#endif
+            return &ArgbBlendAllBytesRow;
+        } else {
+            return &ArgbBlendRow<D, DstCode == 4>;
+        }
+    } else if constexpr (std::is_same_v<D, S> && !Keyed) {
+        return &CopyRow<D::kBytes>;
+    } else {
+#if QRV_BLIT_PACKED
+        if constexpr (Packed && packed::kHasLanes<D> && packed::kHasLanes<S>) return &ConvertRowPacked<D, S, Keyed>;
+#endif
+        return &ConvertRow<D, S, Keyed>;
+    }
+}
+
+// [mmx state][packed][keyed][destination code][source code]; codes 1..5.
+using RowTable = std::array<std::array<BlitRowFn, 6>, 6>;
+
+template <bool Keyed, int MmxState, bool Packed>
+constexpr RowTable BuildRowTable() {
+    RowTable t{};
+    [&]<int... I>(std::integer_sequence<int, I...>) {
+        ((t[I / 5 + 1][I % 5 + 1] = MakeBlitRow<I / 5 + 1, I % 5 + 1, Keyed, MmxState, Packed>()), ...);
+    }(std::make_integer_sequence<int, 25>{});
+    return t;
+}
+
+constexpr RowTable kRows[2][2][2] = {
+    {{BuildRowTable<false, 0, false>(), BuildRowTable<true, 0, false>()},
+     {BuildRowTable<false, 0, true>(), BuildRowTable<true, 0, true>()}},
+    {{BuildRowTable<false, 1, false>(), BuildRowTable<true, 1, false>()},
+     {BuildRowTable<false, 1, true>(), BuildRowTable<true, 1, true>()}},
+};
+
+void BlitRows(BlitRowFn row, const BlitRect& r, uint32_t key) {
+    const int dBytes = BytesPerPixel(g.dest.format), sBytes = BytesPerPixel(g.src.format);
+    const ptrdiff_t dPitch = g.dest.pitch, sPitch = g.src.pitch;
+    uint8_t* d = RowAddress(g.dest, r.dy) + static_cast<ptrdiff_t>(r.dx) * dBytes;
+    const uint8_t* s = RowAddress(g.src, r.sy) + static_cast<ptrdiff_t>(r.sx) * sBytes;
+    int32_t rows = r.height;
+    // Moving a picture down within one buffer: walk the rows bottom up so that
+    // no source row is overwritten before it is read.
+    const auto da = reinterpret_cast<uintptr_t>(d), sa = reinterpret_cast<uintptr_t>(s);
+    if (dPitch == sPitch && dPitch > 0 && da > sa && da - sa < static_cast<uintptr_t>(dPitch) * rows) {
+        d += dPitch * (rows - 1);
+        s += sPitch * (rows - 1);
+        for (; rows > 0; --rows, d -= dPitch, s -= sPitch) row(d, s, r.width, key);
+        return;
+    }
+    for (; rows > 0; --rows, d += dPitch, s += sPitch) row(d, s, r.width, key);
+}
+
+}  // namespace
+
+bool ClipBlit(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy, BlitRect& out) {
+    // 64-bit, so that no sum wraps past the viewport edges.
+    const Viewport v = View();
+    int64_t sx1 = x1, sy1 = y1, sx2 = x2, sy2 = y2, tx = dx, ty = dy;
+    const int64_t w = sx2 - sx1, h = sy2 - sy1;
+    // A size beyond 32 bits describes no buffer.
+    if (w > INT32_MAX || h > INT32_MAX) return false;
+    if (tx > v.right || ty > v.bottom || tx + w < v.left || ty + h < v.top) return false;
+    if (tx + w > v.right) sx2 -= tx + w - v.right;
+    if (tx < v.left) {
+        sx1 += v.left - tx;
+        tx = v.left;
+    }
+    if (ty + h > v.bottom) sy2 -= ty + h - v.bottom;
+    if (ty < v.top) {
+        sy1 += v.top - ty;
+        ty = v.top;
+    }
+    const int64_t width = sx2 - sx1, height = sy2 - sy1;
+    if (width < 1 || height < 1) return false;
+    out = {static_cast<int32_t>(sx1), static_cast<int32_t>(sy1), static_cast<int32_t>(tx),
+           static_cast<int32_t>(ty), static_cast<int32_t>(width), static_cast<int32_t>(height)};
+    return true;
+}
+
+BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t mmxState, bool packed) {
+    if (!IsFormat(dstFormat) || !IsFormat(srcFormat)) return nullptr;
+    return kRows[mmxState & 1][packed ? 1 : 0][keyed ? 1 : 0][dstFormat][srcFormat];
+}
+
+bool HavePackedBlits() {
+#if QRV_BLIT_PACKED
+    return true;
+#else
+    return false;
+#endif
+}
+
+}  // namespace qrv
+
+using namespace qrv;
+
+extern "C" QRV_API void QRV_CALL QRV_Blit(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy,
+                                           uint32_t maskColour, int32_t flags) {
+    if (g.src.base == nullptr || g.dest.base == nullptr) return;
+    const int32_t state = g.mmxState & 1;
+    const BlitRowFn row = BlitRowFor(g.dest.format, g.src.format, (flags & 1) != 0, state, state == 1);
+    BlitRect r;
+    if (row == nullptr || !ClipBlit(x1, y1, x2, y2, dx, dy, r)) return;
+    BlitRows(row, r, ForBuffer(maskColour, g.src.format));
+}

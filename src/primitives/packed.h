@@ -25,3 +25,42 @@ constexpr bool HavePackedKernels() {
 }
 
 }  // namespace qrv
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+namespace qrv::packed {
+
+inline __m128i Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline void Store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// The low and high eight bytes of v widened to 16-bit lanes.
+inline __m128i WidenLow(__m128i v) { return _mm_unpacklo_epi8(v, _mm_setzero_si128()); }
+inline __m128i WidenHigh(__m128i v) { return _mm_unpackhi_epi8(v, _mm_setzero_si128()); }
+
+// (d * c) >> 8 per byte; cLow and cHigh are c widened.
+inline __m128i MultiplyBytes(__m128i d, __m128i cLow, __m128i cHigh) {
+    const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(WidenLow(d), cLow), 8);
+    const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(WidenHigh(d), cHigh), 8);
+    return _mm_packus_epi16(lo, hi);
+}
+
+// (d + c) >> 1 per byte, rounded down (the average instruction rounds up).
+inline __m128i AverageDownBytes(__m128i d, __m128i c) {
+    return _mm_sub_epi8(_mm_avg_epu8(d, c), _mm_and_si128(_mm_xor_si128(d, c), _mm_set1_epi8(1)));
+}
+
+// d + (((c - d) * a) >> 8) with an arithmetic shift equals
+// (d * (256 - a) + c * a) >> 8, whose terms stay below 65536 for any
+// 0 <= a <= 256 and fields of up to 8 bits: exact in unsigned 16-bit lanes.
+// `ca` is c * a and `keep` is 256 - a, both in 16-bit lanes.
+inline __m128i BlendLanes16(__m128i d, __m128i ca, __m128i keep) {
+    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(d, keep), ca), 8);
+}
+
+inline __m128i BlendBytes(__m128i d, __m128i caLow, __m128i caHigh, __m128i keep) {
+    return _mm_packus_epi16(BlendLanes16(WidenLow(d), caLow, keep), BlendLanes16(WidenHigh(d), caHigh, keep));
+}
+
+}  // namespace qrv::packed
+#endif

@@ -113,7 +113,9 @@ TEST_F(Pixels, TopByteAndBitFifteenPerMode) {
             canvas.Set(0, 0, high | (format == 2 ? 0x0421u : 0x101010u));
             QRV_DrawPixel(0, 0, colour, mode);
             const bool wordMode = mode <= 2 || mode == 256 || mode == 512 || mode == 1024;
-            if (!wordMode) EXPECT_EQ(canvas.Get(0, 0) & high, 0u) << "format " << format << " mode " << mode;
+            if (!wordMode) {
+                EXPECT_EQ(canvas.Get(0, 0) & high, 0u) << "format " << format << " mode " << mode;
+            }
         }
         canvas.Set(0, 0, 0);
         QRV_DrawPixel(0, 0, colour, 1);
@@ -193,7 +195,9 @@ TEST_F(Pixels, BadModesAndFormatsDrawNothing) {
         EXPECT_EQ(canvas.storage, before);
         EXPECT_EQ(QRV_Point(0, 0), 0u);
         EXPECT_EQ(QRV_FastPoint(0, 0), 0u);
-        if (format < 0 || format > 6) EXPECT_EQ(QRV_FastPoint_JT(0, 0), 0u);
+        if (format < 0 || format > 6) {
+            EXPECT_EQ(QRV_FastPoint_JT(0, 0), 0u);
+        }
     }
     Canvas canvas(2, 2, 4);
     canvas.Select();

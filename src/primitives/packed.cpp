@@ -9,16 +9,15 @@ namespace {
 // -1 until first asked, so that loading the library runs nothing.
 constinit int activeSet = -1;
 
-int FromEnvironment() {
-    const char* v = std::getenv("QUORVEL_SIMD");
-    if (!HavePackedKernels() || (v != nullptr && std::strcmp(v, "scalar") == 0)) return 0;
-    return 1;
-}
-
 }  // namespace
 
+KernelSet KernelSetNamed(const char* value) {
+    if (!HavePackedKernels() || (value != nullptr && std::strcmp(value, "scalar") == 0)) return KernelSet::Scalar;
+    return KernelSet::Sse2;
+}
+
 KernelSet ActiveKernelSet() {
-    if (activeSet < 0) activeSet = FromEnvironment();
+    if (activeSet < 0) activeSet = static_cast<int>(KernelSetNamed(std::getenv("QUORVEL_SIMD")));
     return static_cast<KernelSet>(activeSet);
 }
 

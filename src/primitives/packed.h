@@ -13,6 +13,9 @@ enum class KernelSet : int { Scalar = 0, Sse2 = 1 };
 inline constexpr int kKernelSets = 2;
 
 KernelSet ActiveKernelSet();
+// The set a QUORVEL_SIMD value asks for: "scalar" the plain loops, anything
+// else (or no value) the packed ones where this build has them.
+KernelSet KernelSetNamed(const char* value);
 // Overrides the environment (tests run both sets in one process).
 void SetKernelSet(KernelSet set);
 // True when this build has packed loops at all.
@@ -29,10 +32,25 @@ constexpr bool HavePackedKernels() {
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
+#include <cstring>
+
 namespace qrv::packed {
 
 inline __m128i Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void Store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// The first twelve bytes of a vector (four 24-bit pixels); the bytes after
+// them are neither read nor written.
+inline __m128i Load12(const uint8_t* p) {
+    int32_t last;
+    std::memcpy(&last, p + 8, 4);
+    return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_cvtsi32_si128(last));
+}
+inline void Store12(uint8_t* p, __m128i v) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+    const int32_t last = _mm_cvtsi128_si32(_mm_srli_si128(v, 8));
+    std::memcpy(p + 8, &last, 4);
+}
 
 // The low and high eight bytes of v widened to 16-bit lanes.
 inline __m128i WidenLow(__m128i v) { return _mm_unpacklo_epi8(v, _mm_setzero_si128()); }

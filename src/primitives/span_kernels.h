@@ -182,29 +182,38 @@ struct PackedKernel {
         }
     }
 
-    // 24-bit pixels sixteen at a time: three vectors whose colour bytes
-    // repeat R G B across them. Only whole pixels are loaded or stored, so
-    // the byte after the last pixel is never touched.
+    // 24-bit pixels sixteen at a time in three vectors whose colour bytes
+    // repeat R G B across them, then four at a time in twelve bytes. Only
+    // whole pixels are loaded or stored, so the byte after the last pixel is
+    // never touched.
     template <Ink I, class F>
     static void Run24(uint8_t* p, int32_t n, uint32_t c, uint32_t alpha) {
         using Op = VectorOp<I, F, kMmx>;
-        if (n >= 16) {
-            alignas(16) uint8_t pattern[48];
-            for (int i = 0; i < 48; i += 3) F::Store(pattern + i, c);
-            const Op op0(_mm_load_si128(reinterpret_cast<const __m128i*>(pattern)), alpha);
-            const Op op1(_mm_load_si128(reinterpret_cast<const __m128i*>(pattern + 16)), alpha);
-            const Op op2(_mm_load_si128(reinterpret_cast<const __m128i*>(pattern + 32)), alpha);
-            for (; n >= 16; n -= 16, p += 48) {
-                if constexpr (Op::kReads) {
-                    const __m128i a = packed::Load(p), b = packed::Load(p + 16), d = packed::Load(p + 32);
-                    packed::Store(p, op0(a));
-                    packed::Store(p + 16, op1(b));
-                    packed::Store(p + 32, op2(d));
-                } else {
-                    packed::Store(p, op0.c);
-                    packed::Store(p + 16, op1.c);
-                    packed::Store(p + 32, op2.c);
+        if (n >= 4) {
+            const uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+            const int w0 = static_cast<int>(r | g << 8 | b << 16 | r << 24);
+            const int w1 = static_cast<int>(g | b << 8 | r << 16 | g << 24);
+            const int w2 = static_cast<int>(b | r << 8 | g << 16 | b << 24);
+            const Op op0(_mm_setr_epi32(w0, w1, w2, w0), alpha);
+            if (n >= 16) {
+                const Op op1(_mm_setr_epi32(w1, w2, w0, w1), alpha);
+                const Op op2(_mm_setr_epi32(w2, w0, w1, w2), alpha);
+                for (; n >= 16; n -= 16, p += 48) {
+                    if constexpr (Op::kReads) {
+                        const __m128i x = packed::Load(p), y = packed::Load(p + 16), z = packed::Load(p + 32);
+                        packed::Store(p, op0(x));
+                        packed::Store(p + 16, op1(y));
+                        packed::Store(p + 32, op2(z));
+                    } else {
+                        packed::Store(p, op0.c);
+                        packed::Store(p + 16, op1.c);
+                        packed::Store(p + 32, op2.c);
+                    }
                 }
+            }
+            for (; n >= 4; n -= 4, p += 12) {
+                const __m128i v = Op::kReads ? op0(packed::Load12(p)) : op0.c;
+                packed::Store12(p, v);
             }
         }
         Scalar<I, F>(p, n, c, alpha);

@@ -112,3 +112,11 @@ TEST(PackedSpans, NeverTouchTheByteAfterTheLastPixel) {
     }
     munmap(block, 2 * page);
 }
+
+TEST(PackedSpans, EnvironmentNamesTheKernelSet) {
+    const KernelSet widest = qrv::HavePackedKernels() ? KernelSet::Sse2 : KernelSet::Scalar;
+    EXPECT_EQ(qrv::KernelSetNamed("scalar"), KernelSet::Scalar);
+    EXPECT_EQ(qrv::KernelSetNamed("sse2"), widest);
+    EXPECT_EQ(qrv::KernelSetNamed(nullptr), widest);
+    EXPECT_EQ(qrv::KernelSetNamed("avx512"), widest);
+}

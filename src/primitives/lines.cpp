@@ -63,6 +63,24 @@ void ModeLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, Plot plot) {
 
 inline void Store32(int32_t x, int32_t y, uint32_t c) { Format32::Store(PixelAddress(x, y, 4), c); }
 
+// The plotter line with the plotter's combine inlined, for the pairs that the
+// plotter table holds: the same pixels without a call per pixel.
+using PlotterLineFn = void (*)(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t c);
+
+template <Ink I, class F>
+void PlotterLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t c) {
+    const uint32_t alpha = static_cast<uint32_t>(g.inkAlpha);
+    ModeLine(x1, y1, x2, y2,
+             [&](int32_t x, int32_t y) { CombinePixel<I, F>(PixelAddress(x, y, F::kBytes), c, alpha); });
+}
+
+template <Ink I, class F>
+struct MakePlotterLine {
+    static constexpr PlotterLineFn Get() { return &PlotterLine<I, F>; }
+};
+
+constexpr auto kPlotterLines = BuildInkFormatTable<PlotterLineFn, MakePlotterLine>();
+
 }  // namespace
 }  // namespace qrv
 
@@ -94,8 +112,8 @@ QRV_API void QRV_CALL QRV_WriteLine(int32_t x1, int32_t y1, int32_t x2, int32_t 
         WithFormat(format, [&]<class F>() { ReplaceLine<F>(xs, ys, dx, dy, c); });
         return;
     }
-    if (const Plotter plotter = PlotterFor(blend, format)) {
-        ModeLine(xs, ys, xe, ye, [&](int32_t x, int32_t y) { plotter(x, y, c); });
+    if (PlotterFor(blend, format) != nullptr) {
+        kPlotterLines[InkIndex(blend)][format](xs, ys, xe, ye, c);
     } else {
         QRV_WriteDrawModeLine(xs, ys, xe, ye, c, blend);
     }

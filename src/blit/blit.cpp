@@ -10,6 +10,7 @@
 #include "blit/blit_packed.h"
 #include "blit/blit_rules.h"
 #include "frame/state.h"
+#include "primitives/packed.h"
 #include "quorvel.h"
 
 namespace qrv {
@@ -177,14 +178,6 @@ BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t m
     return kRows[mmxState & 1][packed ? 1 : 0][keyed ? 1 : 0][dstFormat][srcFormat];
 }
 
-bool HavePackedBlits() {
-#if QRV_BLIT_PACKED
-    return true;
-#else
-    return false;
-#endif
-}
-
 }  // namespace qrv
 
 using namespace qrv;
@@ -192,8 +185,8 @@ using namespace qrv;
 extern "C" QRV_API void QRV_CALL QRV_Blit(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy,
                                            uint32_t maskColour, int32_t flags) {
     if (g.src.base == nullptr || g.dest.base == nullptr) return;
-    const int32_t state = g.mmxState & 1;
-    const BlitRowFn row = BlitRowFor(g.dest.format, g.src.format, (flags & 1) != 0, state, state == 1);
+    const BlitRowFn row = BlitRowFor(g.dest.format, g.src.format, (flags & 1) != 0, g.mmxState,
+                                     ActiveKernelSet() == KernelSet::Sse2);
     BlitRect r;
     if (row == nullptr || !ClipBlit(x1, y1, x2, y2, dx, dy, r)) return;
     BlitRows(row, r, ForBuffer(maskColour, g.src.format));

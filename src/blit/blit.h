@@ -25,7 +25,8 @@ using BlitRowFn = void (*)(uint8_t* dst, const uint8_t* src, int32_t count, uint
 
 // The row routine of a (destination, source) format pair; null when either
 // code is not a format. mmxState picks the rules where the two states differ
-// (the 32-bit alpha blend); packed picks the SSE2 body where one exists.
+// (the 32-bit alpha blend); packed picks the SSE2 body where one exists, with
+// the same pixels as the plain one.
 BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t mmxState, bool packed);
 
 // One row of an effect blit over pixels of one format: dst and the source
@@ -44,8 +45,5 @@ bool EffectUsesBlend(int effect);
 // The row routine of an effect on a source format; null when the effect does
 // not serve that format.
 EffectRowFn EffectRowFor(int effect, int32_t format, int32_t mmxState, bool packed);
-
-// True when this build has the packed bodies.
-bool HavePackedBlits();
 
 }  // namespace qrv

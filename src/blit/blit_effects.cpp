@@ -8,6 +8,7 @@
 #include "blit/blit_packed.h"
 #include "blit/blit_rules.h"
 #include "frame/state.h"
+#include "primitives/packed.h"
 #include "quorvel.h"
 
 namespace qrv {
@@ -84,9 +85,13 @@ inline __m128i EffectBytes4(__m128i s, __m128i x) {
     else return packed::MultiplyBytes4(s, x);
 }
 
-template <int E>
+template <int E, bool PackedAlpha>
 void EffectRowPacked(uint8_t* d, uint8_t* s, const uint8_t* b, int32_t n, uint32_t colour) {
     constexpr Effect kE = kEffects[E];
+    // The plain rules of add, subtract and multiply leave the top byte 0.
+    constexpr bool kClearTop = !PackedAlpha && (kE.ink == Ink::Add || kE.ink == Ink::Subtract ||
+                                                kE.ink == Ink::Multiply);
+    const __m128i top = _mm_set1_epi32(kClearTop ? 0x00FFFFFF : -1);
     const __m128i c = _mm_set1_epi32(static_cast<int>(colour));
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
@@ -96,7 +101,7 @@ void EffectRowPacked(uint8_t* d, uint8_t* s, const uint8_t* b, int32_t n, uint32
         const __m128i sp = _mm_loadu_si128(sq);
         __m128i x = c;
         if constexpr (kE.againstBlend) x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at));
-        const __m128i r = EffectBytes4<kE.ink>(sp, x);
+        const __m128i r = _mm_and_si128(EffectBytes4<kE.ink>(sp, x), top);
         if constexpr (kE.flow == Flow::DestOnly) {
             _mm_storeu_si128(dq, r);
         } else if constexpr (kE.flow == Flow::WriteBack) {
@@ -108,7 +113,7 @@ void EffectRowPacked(uint8_t* d, uint8_t* s, const uint8_t* b, int32_t n, uint32
         }
     }
     const ptrdiff_t at = static_cast<ptrdiff_t>(i) * 4;
-    EffectRow<Format32, E, true>(d + at, s + at, kE.againstBlend ? b + at : b, n - i, colour);
+    EffectRow<Format32, E, PackedAlpha>(d + at, s + at, kE.againstBlend ? b + at : b, n - i, colour);
 }
 
 #endif
@@ -120,7 +125,7 @@ constexpr EffectRowFn MakeEffectRow() {
     } else {
         using F = typename FormatOf<Code>::Type;
 #if QRV_BLIT_PACKED
-        if constexpr (Packed && MmxState == 1 && F::kBytes == 4) return &EffectRowPacked<E>;
+        if constexpr (Packed && F::kBytes == 4) return &EffectRowPacked<E, MmxState == 1>;
 #endif
         return &EffectRow<F, E, MmxState == 1>;
     }
@@ -185,8 +190,7 @@ QRV_API void QRV_CALL QRV_BlitFX(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
     }
     const int effect = EffectFor(mode, useBlend);
     const int32_t format = g.src.format;
-    const int32_t state = g.mmxState & 1;
-    const EffectRowFn row = EffectRowFor(effect, format, state, state == 1);
+    const EffectRowFn row = EffectRowFor(effect, format, g.mmxState, ActiveKernelSet() == KernelSet::Sse2);
     const int bytes = BytesPerPixel(format);
     const bool blend = EffectUsesBlend(effect);
     // No conversion happens: a destination whose pixels have another size

@@ -4,6 +4,7 @@
 #include <climits>
 #include <random>
 
+#include "primitives/packed.h"
 #include "support/canvas.h"
 
 namespace {
@@ -37,14 +38,20 @@ void SelectSource(Canvas& c) { QRV_SetSrcBuffer(c.Base(), c.pitch, c.format); }
 class BlitTest : public ::testing::Test {
 protected:
     void SetUp() override { QRV_Init_Lib(); }
-    void TearDown() override { QRV_SetMMXState(1); }
+    void TearDown() override {
+        QRV_SetMMXState(1);
+        qrv::SetKernelSet(qrv::KernelSet::Sse2);
+    }
 };
 
-// Every pair, both MMX states: all 65536 16-bit values, random 24/32-bit ones.
+// Every pair, both MMX states and both kernel sets: all 65536 16-bit values,
+// random 24- and 32-bit ones.
 TEST_F(BlitTest, SolidConversionMatrixIsExact) {
     std::mt19937 rng(1);
-    for (int state = 0; state < 2; ++state) {
+    for (int run = 0; run < 4; ++run) {
+        const int state = run & 1;
         QRV_SetMMXState(state);
+        qrv::SetKernelSet(run < 2 ? qrv::KernelSet::Sse2 : qrv::KernelSet::Scalar);
         for (int src : qrvtest::kAllFormats) {
             Canvas s(256, 256, src);
             for (int y = 0; y < 256; ++y)

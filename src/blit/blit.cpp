@@ -53,9 +53,8 @@ void ArgbBlendAllBytesRow(uint8_t* d, const uint8_t* s, int32_t n, uint32_t) {
 
 template <class D, class S, bool Keyed>
 void ConvertRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
-    const __m128i k = _mm_set1_epi32(static_cast<int>(key));
-    int32_t i = 0;
-    for (; i + 8 <= n; i += 8) {
+    const __m128i k = _mm_set1_epi32(packed::Lane<S>(key));
+    auto step8 = [&](int32_t i) {
         uint8_t* q = d + static_cast<ptrdiff_t>(i) * D::kBytes;
         const packed::Lanes8 p = packed::Load8<S>(s + static_cast<ptrdiff_t>(i) * S::kBytes);
         packed::Lanes8 r = p;
@@ -68,9 +67,30 @@ void ConvertRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
             r.hi = packed::Select(r.hi, old.hi, _mm_cmpeq_epi32(p.hi, k));
         }
         packed::Store8<D>(q, r);
+    };
+    // Two independent steps per turn keep the vector units busy.
+    int32_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        step8(i);
+        step8(i + 8);
+    }
+    if (i + 8 <= n) {
+        step8(i);
+        i += 8;
     }
     ConvertRow<D, S, Keyed>(d + static_cast<ptrdiff_t>(i) * D::kBytes, s + static_cast<ptrdiff_t>(i) * S::kBytes,
                             n - i, key);
+}
+
+void ArgbBlendRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
+    const __m128i k = _mm_set1_epi32(static_cast<int>(key));
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i* q = reinterpret_cast<__m128i*>(d + static_cast<ptrdiff_t>(i) * 4);
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + static_cast<ptrdiff_t>(i) * 4));
+        _mm_storeu_si128(q, packed::ArgbBlend4(_mm_loadu_si128(q), p, k));
+    }
+    ArgbBlendRow<Format32, true>(d + static_cast<ptrdiff_t>(i) * 4, s + static_cast<ptrdiff_t>(i) * 4, n - i, key);
 }
 
 void ArgbBlendAllBytesRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
@@ -97,6 +117,9 @@ constexpr BlitRowFn MakeBlitRow() {
 #endif
             return &ArgbBlendAllBytesRow;
         } else {
+#if QRV_BLIT_PACKED
+            if constexpr (Packed && DstCode == 4) return &ArgbBlendRowPacked;
+#endif
             return &ArgbBlendRow<D, DstCode == 4>;
         }
     } else if constexpr (std::is_same_v<D, S> && !Keyed) {
@@ -133,17 +156,23 @@ void BlitRows(BlitRowFn row, const BlitRect& r, uint32_t key) {
     const ptrdiff_t dPitch = g.dest.pitch, sPitch = g.src.pitch;
     uint8_t* d = RowAddress(g.dest, r.dy) + static_cast<ptrdiff_t>(r.dx) * dBytes;
     const uint8_t* s = RowAddress(g.src, r.sy) + static_cast<ptrdiff_t>(r.sx) * sBytes;
-    int32_t rows = r.height;
+    int32_t rows = r.height, width = r.width;
+    // Rows that follow one another without a gap on both sides are one long row.
+    if (dPitch == static_cast<ptrdiff_t>(width) * dBytes && sPitch == static_cast<ptrdiff_t>(width) * sBytes &&
+        static_cast<int64_t>(width) * rows <= INT32_MAX) {
+        width *= rows;
+        rows = 1;
+    }
     // Moving a picture down within one buffer: walk the rows bottom up so that
     // no source row is overwritten before it is read.
     const auto da = reinterpret_cast<uintptr_t>(d), sa = reinterpret_cast<uintptr_t>(s);
     if (dPitch == sPitch && dPitch > 0 && da > sa && da - sa < static_cast<uintptr_t>(dPitch) * rows) {
         d += dPitch * (rows - 1);
         s += sPitch * (rows - 1);
-        for (; rows > 0; --rows, d -= dPitch, s -= sPitch) row(d, s, r.width, key);
+        for (; rows > 0; --rows, d -= dPitch, s -= sPitch) row(d, s, width, key);
         return;
     }
-    for (; rows > 0; --rows, d += dPitch, s += sPitch) row(d, s, r.width, key);
+    for (; rows > 0; --rows, d += dPitch, s += sPitch) row(d, s, width, key);
 }
 
 }  // namespace

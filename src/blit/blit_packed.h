@@ -14,7 +14,9 @@
 
 namespace qrv::packed {
 
-// Eight pixels, each zero-extended to a 32-bit lane.
+// Eight pixels, one per 32-bit lane. 16-bit pixels are sign-extended, so that
+// the saturating pack returns them unchanged; a 16-bit pixel value compared
+// with lanes is sign-extended the same way (Lane).
 struct Lanes8 {
     __m128i lo, hi;
 };
@@ -23,11 +25,16 @@ template <class F>
 inline constexpr bool kHasLanes = F::kBytes == 2 || F::kBytes == 4;
 
 template <class F>
+inline int32_t Lane(uint32_t value) {
+    if constexpr (F::kBytes == 2) return static_cast<int16_t>(value);
+    else return static_cast<int32_t>(value);
+}
+
+template <class F>
 inline Lanes8 Load8(const uint8_t* p) {
     if constexpr (F::kBytes == 2) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i zero = _mm_setzero_si128();
-        return {_mm_unpacklo_epi16(v, zero), _mm_unpackhi_epi16(v, zero)};
+        return {_mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16), _mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16)};
     } else {
         static_assert(F::kBytes == 4);
         return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
@@ -38,10 +45,7 @@ inline Lanes8 Load8(const uint8_t* p) {
 template <class F>
 inline void Store8(uint8_t* p, Lanes8 v) {
     if constexpr (F::kBytes == 2) {
-        // Sign-extend the low halves so that the saturating pack keeps them as they are.
-        const __m128i lo = _mm_srai_epi32(_mm_slli_epi32(v.lo, 16), 16);
-        const __m128i hi = _mm_srai_epi32(_mm_slli_epi32(v.hi, 16), 16);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_packs_epi32(lo, hi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_packs_epi32(v.lo, v.hi));
     } else {
         static_assert(F::kBytes == 4);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v.lo);
@@ -76,15 +80,24 @@ inline __m128i ToArgb(__m128i v) {
     }
 }
 
-// ForBuffer(v, F::kCode) on four lanes: the top bits of each channel.
+// ForBuffer(v, F::kCode) on four lanes: the top bits of each channel. For 16
+// bits, one multiply-add moves red and blue (the two 16-bit halves of the
+// masked word) into place at once, scaled up by the green field's distance so
+// that one shift pair finishes all three fields and sign-extends the result.
 template <class F>
 inline __m128i FromArgb(__m128i v) {
     if constexpr (F::kBytes == 4) {
         return v;
     } else {
-        return _mm_or_si128(_mm_or_si128(_mm_and_si128(ShiftLeft<-kWiden<F, 0>>(v), FieldMask<F, 0>()),
-                                         _mm_and_si128(ShiftLeft<-kWiden<F, 1>>(v), FieldMask<F, 1>())),
-                            _mm_and_si128(ShiftLeft<-kWiden<F, 2>>(v), FieldMask<F, 2>()));
+        constexpr int kGreenShift = kWiden<F, 1>;
+        constexpr int kBlueScale = 1 << (kGreenShift - kWiden<F, 2>);
+        constexpr int kRedScale = 1 << (kGreenShift + F::kShift[0] - 3);
+        static_assert(kRedScale < 32768, "red scale fits a signed 16-bit factor");
+        const uint32_t redBlue = (F::kMask[0] << kWiden<F, 0>) | (F::kMask[2] << kWiden<F, 2>);
+        const __m128i rb = _mm_madd_epi16(_mm_and_si128(v, _mm_set1_epi32(static_cast<int>(redBlue))),
+                                          _mm_set1_epi32(kRedScale << 16 | kBlueScale));
+        const __m128i g = _mm_and_si128(v, _mm_set1_epi32(static_cast<int>(F::kMask[1] << kGreenShift)));
+        return _mm_srai_epi32(_mm_slli_epi32(_mm_or_si128(rb, g), 16 - kGreenShift), 16);
     }
 }
 
@@ -106,6 +119,31 @@ inline __m128i BlendAllBytes4(__m128i d, __m128i p) {
     const __m128i lo = half(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(p, zero));
     const __m128i hi = half(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(p, zero));
     return _mm_packus_epi16(lo, hi);
+}
+
+// The low 32 bits of x * a in each lane, a < 65536 held in both 16-bit
+// halves of its lane: (xl + xh * 2^16) * a = xl * a + (xh * a mod 2^16) * 2^16.
+inline __m128i MultiplyLow32BySmall(__m128i x, __m128i aBoth) {
+    const __m128i low = _mm_mullo_epi16(x, aBoth);   // xl * a low half, xh * a low half
+    const __m128i carry = _mm_mulhi_epu16(x, aBoth); // xl * a high half in the low lane
+    return _mm_add_epi32(low, _mm_slli_epi32(carry, 16));
+}
+
+// ArgbBlend<Format32>::Apply on four pixels, where a pixel equal to key (or
+// with alpha 0) keeps d.
+inline __m128i ArgbBlend4(__m128i d, __m128i p, __m128i key) {
+    const __m128i a = _mm_srli_epi32(p, 24);
+    const __m128i aBoth = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+    auto channels = [&](__m128i mask) {
+        const __m128i dm = _mm_and_si128(d, mask);
+        const __m128i scaled =
+            _mm_srli_epi32(MultiplyLow32BySmall(_mm_sub_epi32(_mm_and_si128(p, mask), dm), aBoth), 8);
+        return _mm_and_si128(_mm_add_epi32(scaled, dm), mask);
+    };
+    const __m128i r = _mm_or_si128(channels(_mm_set1_epi32(0x00FF00FF)), channels(_mm_set1_epi32(0x0000FF00)));
+    const __m128i opaque = _mm_cmpgt_epi32(a, _mm_set1_epi32(253));
+    const __m128i keep = _mm_or_si128(_mm_cmpeq_epi32(a, _mm_setzero_si128()), _mm_cmpeq_epi32(p, key));
+    return Select(Select(r, p, opaque), d, keep);
 }
 
 // Per byte (s * x) >> 8.

@@ -154,8 +154,32 @@ QRV_API void QRV_CALL QRV_WriteLine_32Bit(int32_t x1, int32_t y1, int32_t x2, in
                                           int32_t ignored);
 
 /* ---- Boxes, circles and ellipses ---- */
+QRV_API void QRV_CALL QRV_Box(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour, int32_t flags);
+QRV_API void QRV_CALL QRV_ShadeBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t c0, uint32_t c1,
+                                   uint32_t c2, uint32_t c3, int32_t flags);
+QRV_API void QRV_CALL QRV_Circle(int32_t cx, int32_t cy, int32_t r, uint32_t colour, int32_t flags);
+QRV_API void QRV_CALL QRV_Ellipse(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour, int32_t flags);
+QRV_API void QRV_CALL QRV_OpenCircle(int32_t cx, int32_t cy, int32_t r, uint32_t colour, int32_t flags);
+QRV_API void QRV_CALL QRV_OpenEllipse(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour, int32_t flags);
+QRV_API void QRV_CALL QRV_OpenEllipseFX(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour, int32_t flags,
+                                        int32_t noclip);
+QRV_API void QRV_CALL QRV_FilledEllipse(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour, int32_t flags);
+QRV_API void QRV_CALL QRV_FilledEllipseNC(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour,
+                                          int32_t flags);
 
 /* ---- Polygons ---- */
+QRV_API void QRV_CALL QRV_Tri(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,
+                              int32_t mode);
+QRV_API void QRV_CALL QRV_Quad(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3,
+                               int32_t y3, uint32_t colour, int32_t mode);
+QRV_API void QRV_CALL QRV_TriG(int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1, int32_t x2,
+                               int32_t y2, uint32_t c2, int32_t mode);
+QRV_API void QRV_CALL QRV_QuadG(int32_t x0, int32_t y0, uint32_t c0, int32_t x1, int32_t y1, uint32_t c1, int32_t x2,
+                                int32_t y2, uint32_t c2, int32_t x3, int32_t y3, uint32_t c3, int32_t mode);
+QRV_API void QRV_CALL QRV_QuadSetGouraud(uint32_t c0, uint32_t c1, uint32_t c2, uint32_t c3);
+QRV_API void QRV_CALL QRV_DrawGouraudPoly(int32_t count, int32_t mode);
+QRV_API void QRV_CALL QRV_HoriGouraudStrip(int32_t xa, uint32_t ca, int32_t xb, uint32_t cb, int32_t y);
+QRV_API void QRV_CALL QRV_VertGouraudStrip(int32_t ya, uint32_t ca, int32_t yb, uint32_t cb, int32_t x);
 
 /* ---- Blits ---- */
 QRV_API void QRV_CALL QRV_Blit(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy,

@@ -1,6 +1,7 @@
 // Start-up, shut-down and the exported setters and getters of the library state.
 #include "frame/state.h"
 #include "platform/cpu.h"
+#include "primitives/circle_profile.h"
 #include "primitives/pixels.h"
 #include "quorvel.h"
 
@@ -21,6 +22,7 @@ extern "C" {
 QRV_API int32_t QRV_CALL QRV_Init_Lib(void) {
     g.mmxState = platform::HasMmx();
     QRV_SetThreadCount(8);
+    BuildCircleProfile(kProfileScale, kProfileRadius);
     BuildPixelReaderTable();
     return 1;
 }

@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "frame/colour.h"
+#include "polygons/edge_walk.h"
+#include "polygons/gouraud_spans.h"
+#include "polygons/poly_test_util.h"
+#include "primitives/packed.h"
+#include "primitives/span_test_util.h"
+#include "quorvel.h"
+#include "support/canvas.h"
+
+using namespace qrvtest;
+using qrv::SpanRecord;
+
+namespace {
+
+SpanRecord GouraudSpan(int y, int x0, int x1, uint32_t left, uint32_t right) {
+    SpanRecord r = Span(y, x0, x1);
+    r.leftAttr[0] = static_cast<int32_t>(left);
+    r.rightAttr[0] = static_cast<int32_t>(right);
+    return r;
+}
+
+constexpr int kGouraudModes[] = {1, 2, 32, 64, 128, 2048, 4096};
+
+class GouraudSpans : public ::testing::Test {
+protected:
+    SettingsGuard guard;
+    void SetUp() override { QRV_Init_Lib(); }
+};
+
+TEST_F(GouraudSpans, GradientTableIn565) {
+    Canvas c(8, 1, 1);
+    c.Select();
+    const SpanRecord r = GouraudSpan(0, 0, 8, 0x000000, 0x0000FF);
+    for (auto set : {qrv::KernelSet::Scalar, qrv::KernelSet::Sse2}) {
+        qrv::SetKernelSet(set);
+        c.Clear(0);
+        qrv::DrawGouraudSpans(&r, 1, 0, 2);
+        const uint32_t blue[8] = {0, 3, 7, 11, 15, 19, 23, 27};
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(c.Get(x, 0), blue[x]) << x;
+    }
+}
+
+TEST_F(GouraudSpans, ChannelReductionPerFormat) {
+    // Red 0 -> 0xFF over 4 pixels: integer parts 0, 63, 127, 191.
+    const SpanRecord r = GouraudSpan(0, 0, 4, 0x000010, 0xFF0010);
+    const uint32_t want[6][4] = {{},
+                                 {0x0002, 0x3802, 0x7802, 0xB802},
+                                 {0x0002, 0x1C02, 0x3C02, 0x5C02},
+                                 {0x000010, 0x3F0010, 0x7F0010, 0xBF0010},
+                                 {0x000010, 0x3F0010, 0x7F0010, 0xBF0010},
+                                 {0x000010, 0x3F0010, 0x7F0010, 0xBF0010}};
+    for (int format : kAllFormats) {
+        Canvas c(4, 1, format);
+        c.Clear(0xFF);
+        c.Select();
+        qrv::DrawGouraudSpans(&r, 1, 0, 1);
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(c.Get(x, 0), want[format][x]) << "format " << format << " x " << x;
+    }
+}
+
+TEST_F(GouraudSpans, BlendingModesCombinePerChannelAndClearTheTopByte) {
+    Canvas c(4, 1, 5);
+    c.Select();
+    const SpanRecord r = GouraudSpan(0, 0, 4, 0x000010, 0xFF0010);
+    struct Case { int mode; uint32_t pixel1; };
+    // Pixel 1 has interpolated colour 0x3F0010 over 0xFF808080.
+    const Case cases[] = {{32, 0x005F4048}, {64, 0x00BF8090}, {128, 0x00418070}, {2048, 0x001F0008}, {4096, 0}};
+    for (auto set : {qrv::KernelSet::Scalar, qrv::KernelSet::Sse2}) {
+        qrv::SetKernelSet(set);
+        for (const Case& k : cases) {
+            for (int x = 0; x < 4; ++x) c.Set(x, 0, 0xFF808080);
+            qrv::DrawGouraudSpans(&r, 1, 0, k.mode);
+            EXPECT_EQ(c.Get(1, 0), k.pixel1) << "mode " << k.mode;
+        }
+    }
+}
+
+TEST_F(GouraudSpans, InkAlphaAndUnknownModesDrawNothing) {
+    Canvas c(8, 2, 4);
+    c.Select();
+    const SpanRecord r = GouraudSpan(0, 0, 8, 0x102030, 0xFFFFFF);
+    for (int mode : {0, 8, 16, 256, 512, 1024, 8192}) qrv::DrawGouraudSpans(&r, 1, 0, mode);
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(c.Get(x, 0), 0u);
+}
+
+TEST_F(GouraudSpans, OddWidth24BitMultiplyWritesExactlyItsPixels) {
+    Canvas c(8, 1, 3);
+    c.Clear(0xFF);
+    c.Select();
+    const SpanRecord r = GouraudSpan(0, 1, 6, 0x000000, 0xFFFFFF);
+    qrv::DrawGouraudSpans(&r, 1, 0, 2048);
+    EXPECT_EQ(c.Get(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(c.Get(1, 0), 0u);
+    EXPECT_EQ(c.Get(5, 0), 0xCBCBCBu);  // 204 * 255 >> 8
+    EXPECT_EQ(c.Get(6, 0), 0xFFFFFFu);
+}
+
+// Equal ends go to the flat span filler, with its pixels (top bytes included).
+TEST_F(GouraudSpans, EqualEndsGiveTheSpanFillersPixels) {
+    std::mt19937 rng(5);
+    for (int format : kAllFormats) {
+        for (int mode : kGouraudModes) {
+            for (int mmx : {0, 1}) {
+                QRV_SetMMXState(mmx);
+                Canvas a(20, 1, format), b(20, 1, format);
+                a.Randomise(rng);
+                b.storage = a.storage;
+                const uint32_t colour = rng() & 0xFFFFFF;
+                // 16-bit ends that differ only below the format's precision count as equal.
+                const uint32_t other = format <= 2 ? colour ^ 0x030303 : colour;
+                const uint32_t mask = format <= 2 ? 0xF8FCF8 : 0xFFFFFF;
+                const bool shortcut = mode != 32 ? (mode > 2 || format >= 4) : format <= 2;
+                if (!shortcut || (other & mask) != (colour & mask)) continue;
+                a.Select();
+                const SpanRecord g = GouraudSpan(0, 3, 17, colour, other);
+                qrv::DrawGouraudSpans(&g, 1, 0, mode);
+                b.Select();
+                const SpanRecord f = Span(0, 3, 17);
+                qrv::FillSpans(&f, 1, qrv::ForBuffer(colour, format), mode);
+                EXPECT_TRUE(a.storage == b.storage) << "format " << format << " mode " << mode << " mmx " << mmx;
+            }
+        }
+    }
+}
+
+// The packed bodies give the plain bodies' pixels.
+TEST_F(GouraudSpans, PackedBodiesMatchPlainBodies) {
+    if (!qrv::HavePackedKernels()) GTEST_SKIP();
+    std::mt19937 rng(99);
+    for (int format : kAllFormats) {
+        for (int mode : kGouraudModes) {
+            Canvas plain(310, 6, format), packed(310, 6, format);
+            plain.Randomise(rng);
+            packed.storage = plain.storage;
+            std::vector<SpanRecord> spans;
+            for (int i = 0; i < 60; ++i) {
+                const int x0 = static_cast<int>(rng() % 310);
+                const int len = static_cast<int>(rng() % 301) - 4;
+                const int x1 = std::min(310, x0 + len);
+                spans.push_back(GouraudSpan(static_cast<int>(rng() % 6), x0, x1, rng() & 0xFFFFFF, rng() & 0xFFFFFF));
+            }
+            qrv::SetKernelSet(qrv::KernelSet::Scalar);
+            plain.Select();
+            qrv::DrawGouraudSpans(spans.data(), static_cast<int32_t>(spans.size()), 0, mode);
+            qrv::SetKernelSet(qrv::KernelSet::Sse2);
+            packed.Select();
+            qrv::DrawGouraudSpans(spans.data(), static_cast<int32_t>(spans.size()), 0, mode);
+            ASSERT_TRUE(packed.GuardsIntact());
+            EXPECT_TRUE(plain.storage == packed.storage) << "format " << format << " mode " << mode;
+        }
+    }
+}
+
+class GouraudPolygon : public ::testing::Test {
+protected:
+    Canvas canvas{16, 12, 4};
+    void SetUp() override {
+        QRV_Init_Lib();
+        canvas.Select();
+    }
+};
+
+TEST_F(GouraudPolygon, EqualColoursRenderLikeTheFlatQuad) {
+    Canvas flat(16, 12, 4);
+    flat.Select();
+    QRV_Quad(1, 1, 14, 3, 11, 11, 2, 8, 0x00345678, 2);
+    canvas.Select();
+    QRV_QuadG(1, 1, 0x345678, 14, 3, 0x345678, 11, 11, 0x345678, 2, 8, 0x345678, 2);
+    EXPECT_TRUE(canvas.storage == flat.storage);
+}
+
+TEST_F(GouraudPolygon, SlotsSetByTheFlatQuadShadeTheSameOutline) {
+    Canvas flat(16, 12, 4);
+    flat.Select();
+    QRV_Quad(1, 1, 14, 3, 11, 11, 2, 8, 0xFFFFFFFFu, 2);
+    canvas.Select();
+    QRV_QuadSetGouraud(0x102030, 0xF0F0F0, 0x808080, 0x203040);
+    QRV_DrawGouraudPoly(4, 2);
+    EXPECT_EQ(Picture(canvas), Picture(flat));
+}
+
+TEST_F(GouraudPolygon, TopByteOfVertexColoursIsIgnored) {
+    QRV_TriG(1, 1, 0xFF000000, 14, 1, 0xFF0000FF, 1, 10, 0x7F00FF00, 2);
+    Canvas other(16, 12, 4);
+    other.Select();
+    QRV_TriG(1, 1, 0x000000, 14, 1, 0x0000FF, 1, 10, 0x00FF00, 2);
+    EXPECT_TRUE(canvas.storage == other.storage);
+}
+
+TEST_F(GouraudPolygon, ColoursFollowTheEdgesAcrossVertices) {
+    // A vertical gradient down a rectangle: every row has one colour, stepping
+    // by 0x10 per row in green.
+    QRV_QuadG(2, 0, 0x000000, 10, 0, 0x000000, 10, 8, 0x008000, 2, 8, 0x008000, 2);
+    for (int y = 0; y < 8; ++y) {
+        EXPECT_EQ(canvas.Get(2, y), static_cast<uint32_t>(y * 0x10) << 8) << y;
+        EXPECT_EQ(canvas.Get(9, y), canvas.Get(2, y));
+    }
+    EXPECT_EQ(RowExtent(canvas, 8), "");
+}
+
+class GouraudStrips : public ::testing::Test {
+protected:
+    Canvas canvas{32, 24, 4};
+    void SetUp() override {
+        QRV_Init_Lib();
+        canvas.Select();
+    }
+};
+
+TEST_F(GouraudStrips, HorizontalStripStopsBeforeItsEndColumn) {
+    QRV_HoriGouraudStrip(10, 0x000000, 20, 0xFF0000, 3);
+    EXPECT_EQ(RowExtent(canvas, 3), "11..19");  // column 10 is black
+    EXPECT_EQ(canvas.Get(19, 3), 0x00E50000u);  // 9 * (255 << 16) / 10
+    Canvas swapped(32, 24, 4);
+    swapped.Select();
+    QRV_HoriGouraudStrip(20, 0xFF0000, 10, 0x000000, 3);
+    EXPECT_TRUE(swapped.storage == canvas.storage);
+}
+
+TEST_F(GouraudStrips, ClippedStripKeepsItsGradient) {
+    QRV_HoriGouraudStrip(-10, 0x000000, 10, 0x0000FF, 0);
+    QRV_VertGouraudStrip(-10, 0x000000, 10, 0x0000FF, 0);
+    EXPECT_EQ(canvas.Get(0, 0), 10u * 255 / 20);
+    EXPECT_EQ(canvas.Get(9, 0), 19u * 255 / 20);
+    EXPECT_EQ(canvas.Get(0, 9), 19u * 255 / 20);
+    EXPECT_EQ(canvas.Get(10, 0), 0u);
+    EXPECT_EQ(canvas.Get(0, 10), 0u);
+    QRV_HoriGouraudStrip(0, 0xFFFFFF, 10, 0xFFFFFF, 24);  // below the viewport
+    QRV_VertGouraudStrip(0, 0xFFFFFF, 10, 0xFFFFFF, 32);
+    QRV_HoriGouraudStrip(5, 0xFFFFFF, 5, 0xFFFFFF, 5);    // zero length
+    EXPECT_EQ(canvas.Get(5, 5), 0u);
+    EXPECT_TRUE(canvas.GuardsIntact());
+}
+
+TEST_F(GouraudStrips, VerticalStripDrawsInEveryFormat) {
+    for (int format : kAllFormats) {
+        Canvas c(4, 8, format);
+        c.Select();
+        QRV_VertGouraudStrip(0, 0xFFFFFF, 8, 0xFFFFFF, 2);
+        QRV_HoriGouraudStrip(0, 0xFFFFFF, 2, 0xFFFFFF, 0);
+        EXPECT_EQ(RowExtent(c, 7), "2..2") << format;
+        EXPECT_EQ(RowExtent(c, 0), "0..2") << format;
+    }
+}
+
+}  // namespace

@@ -21,6 +21,7 @@ struct Gradient {
     int32_t step[3];
 
     void Advance(int32_t pixels) {
+#pragma GCC unroll 3
         for (int i = 0; i < 3; ++i) acc[i] += pixels * step[i];
     }
 };
@@ -29,11 +30,13 @@ struct Gradient {
 // pixels (which the gradient never draws).
 Gradient GradientBetween(uint32_t a, uint32_t b, int64_t width) {
     Gradient gr;
+#pragma GCC unroll 3
     for (int i = 0; i < 3; ++i) {
         const int32_t from = static_cast<int32_t>((a >> (16 - 8 * i)) & 0xFF);
         const int32_t to = static_cast<int32_t>((b >> (16 - 8 * i)) & 0xFF);
         gr.acc[i] = from << 16;
-        gr.step[i] = static_cast<int32_t>(int64_t{(to - from) * 65536} / width);
+        // A difference of at most 255 << 16 over more than 2^31 pixels steps by 0.
+        gr.step[i] = width <= INT32_MAX ? (to - from) * 65536 / static_cast<int32_t>(width) : 0;
     }
     return gr;
 }
@@ -43,6 +46,7 @@ Gradient GradientBetween(uint32_t a, uint32_t b, int64_t width) {
 template <class F>
 inline uint32_t ReduceColour(const int32_t acc[3]) {
     uint32_t c = 0;
+#pragma GCC unroll 3
     for (int i = 0; i < 3; ++i)
         c |= static_cast<uint32_t>((acc[i] >> (24 - F::kWidth[i])) << F::kShift[i]) & F::kMask[i];
     return c;
@@ -65,6 +69,7 @@ void GradientRun(uint8_t* p, ptrdiff_t stride, int32_t n, Gradient gr) {
 template <class F>
 inline __m128i ReduceColourLanes(const __m128i acc[3]) {
     __m128i c = _mm_setzero_si128();
+#pragma GCC unroll 3
     for (int i = 0; i < 3; ++i) {
         const __m128i field = _mm_sll_epi32(_mm_sra_epi32(acc[i], _mm_cvtsi32_si128(24 - F::kWidth[i])),
                                             _mm_cvtsi32_si128(F::kShift[i]));
@@ -78,6 +83,7 @@ inline __m128i ReduceColourLanes(const __m128i acc[3]) {
 template <Ink I, class F>
 void GradientRunPacked(uint8_t* p, int32_t n, Gradient gr) {
     __m128i acc[3], step4[3];
+#pragma GCC unroll 3
     for (int i = 0; i < 3; ++i) {
         const int32_t a = gr.acc[i], s = gr.step[i];
         acc[i] = _mm_setr_epi32(a, a + s, a + 2 * s, a + 3 * s);
@@ -91,6 +97,7 @@ void GradientRunPacked(uint8_t* p, int32_t n, Gradient gr) {
         } else {
             StoreLanes<F>(p, CombineLanes<I, F>(LoadLanes<F>(p), c));
         }
+#pragma GCC unroll 3
         for (int i = 0; i < 3; ++i) acc[i] = _mm_add_epi32(acc[i], step4[i]);
     }
     gr.Advance(k);

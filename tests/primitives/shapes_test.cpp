@@ -210,9 +210,11 @@ TEST(Circles, Outlines) {
             QRV_OpenEllipseFX(50, 50, 5, 5, 0x00FF00, flags, 1);
         }
         // Xor combines the points the passes share twice; or does not care.
-        for (int y = 40; y < 60; ++y)
-            for (int x = 40; x < 60; ++x)
+        for (int y = 40; y < 60; ++y) {
+            for (int x = 40; x < 60; ++x) {
                 if (replace[y][x] == '.') ASSERT_EQ(m.Get(x, y), 0u) << x << "," << y;
+            }
+        }
         if (!(flags & 1)) EXPECT_EQ(Picture(m), replace);
     }
     Canvas e(100, 100, 3);

@@ -8,7 +8,7 @@
 #include "frame/state.h"
 #include "primitives/ink_modes.h"
 #include "primitives/packed.h"
-#include "primitives/packed_fields.h"
+#include "primitives/span_kernels.h"
 #include "primitives/pixel_format.h"
 #include "quorvel.h"
 
@@ -65,7 +65,8 @@ void GradientRun(uint8_t* p, ptrdiff_t stride, int32_t n, Gradient gr) {
     }
 }
 
-#if QRV_HAVE_PACKED
+#if defined(__SSE2__)
+// ReduceColour on four pixels, one per 32-bit lane.
 template <class F>
 inline __m128i ReduceColourLanes(const __m128i acc[3]) {
     __m128i c = _mm_setzero_si128();
@@ -78,10 +79,13 @@ inline __m128i ReduceColourLanes(const __m128i acc[3]) {
     return c;
 }
 
-// Four pixels per step; the lanes hold the accumulators of pixels k .. k + 3,
-// so every pixel gets the value the scalar run gives it.
+// Sixteen bytes of pixels per step, their colours laid out as in memory and
+// combined by the span filler's packed operation (plain-body alpha byte:
+// cleared). The lanes hold the accumulators of consecutive pixels, so every
+// pixel gets the value the scalar run gives it.
 template <Ink I, class F>
 void GradientRunPacked(uint8_t* p, int32_t n, Gradient gr) {
+    constexpr int kPerVector = 16 / F::kBytes;
     __m128i acc[3], step4[3];
 #pragma GCC unroll 3
     for (int i = 0; i < 3; ++i) {
@@ -89,16 +93,27 @@ void GradientRunPacked(uint8_t* p, int32_t n, Gradient gr) {
         acc[i] = _mm_setr_epi32(a, a + s, a + 2 * s, a + 3 * s);
         step4[i] = _mm_set1_epi32(4 * s);
     }
-    int32_t k = 0;
-    for (; k + 4 <= n; k += 4, p += 4 * F::kBytes) {
+    auto nextFour = [&]() {
         const __m128i c = ReduceColourLanes<F>(acc);
-        if constexpr (I == Ink::Replace) {
-            StoreLanes<F>(p, c);
-        } else {
-            StoreLanes<F>(p, CombineLanes<I, F>(LoadLanes<F>(p), c));
-        }
 #pragma GCC unroll 3
         for (int i = 0; i < 3; ++i) acc[i] = _mm_add_epi32(acc[i], step4[i]);
+        return c;
+    };
+    int32_t k = 0;
+    for (; k + kPerVector <= n; k += kPerVector, p += 16) {
+        __m128i colours = nextFour();
+        if constexpr (F::kBytes == 2) {
+            // Sign-extended halves pack exactly into eight 16-bit pixels.
+            const __m128i high = nextFour();
+            colours = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(colours, 16), 16),
+                                      _mm_srai_epi32(_mm_slli_epi32(high, 16), 16));
+        }
+        if constexpr (I == Ink::Replace) {
+            packed::Store(p, colours);
+        } else {
+            const VectorOp<I, F, false> op(colours, 0);
+            packed::Store(p, op(packed::Load(p)));
+        }
     }
     gr.Advance(k);
     GradientRun<I, F>(p, F::kBytes, n - k, gr);
@@ -123,7 +138,7 @@ constexpr uint32_t EqualEndsMask() {
 // Every 16-bit and 32-bit renderer has a packed body giving its pixels; the
 // 24-bit ones write bytes.
 template <Ink I, class F>
-constexpr bool kHasPackedBody = QRV_HAVE_PACKED && F::kBytes != 3;
+constexpr bool kHasPackedBody = HavePackedKernels() && F::kBytes != 3;
 
 template <Ink I>
 constexpr bool kGouraudInk = I == Ink::Replace || I == Ink::Half || I == Ink::Add || I == Ink::Subtract ||
@@ -149,7 +164,7 @@ void RenderSpans(const SpanRecord* records, int32_t count, int32_t mode) {
         }
         uint8_t* p = RowAddress(dest, r.y) + static_cast<ptrdiff_t>(r.xLeft) * F::kBytes;
         const Gradient gr = GradientBetween(left, right, width);
-#if QRV_HAVE_PACKED
+#if defined(__SSE2__)
         if constexpr (Packed) {
             GradientRunPacked<I, F>(p, width, gr);
             continue;

@@ -91,6 +91,14 @@ void Report(benchmark::State& state, double pixelsPerIteration, int shapesPerIte
 
 enum class Shape { FlatTriangle, GouraudTriangle, Circle };
 
+void ReportShapes(benchmark::State& state, Shape shape, const std::vector<Triangle>& tris) {
+    if (shape == Shape::Circle) {
+        Report(state, kCircles * 3.14159 * kCircleRadius * kCircleRadius, kCircles);
+    } else {
+        Report(state, TriangleArea(tris), kTriangles);
+    }
+}
+
 void QuorvelShapes(benchmark::State& state, Shape shape, qrv::KernelSet set) {
     Frame f;
     qrv::SetKernelSet(set);
@@ -110,11 +118,7 @@ void QuorvelShapes(benchmark::State& state, Shape shape, qrv::KernelSet set) {
         benchmark::ClobberMemory();
     }
     qrv::SetKernelSet(qrv::KernelSet::Sse2);
-    if (shape == Shape::Circle) {
-        Report(state, kCircles * 3.14159 * kCircleRadius * kCircleRadius, kCircles);
-    } else {
-        Report(state, TriangleArea(tris), kTriangles);
-    }
+    ReportShapes(state, shape, tris);
 }
 
 SDL_Color SdlColour(uint32_t rgb) {
@@ -158,11 +162,7 @@ void SdlShapes(benchmark::State& state, Shape shape) {
     }
     SDL_DestroyRenderer(renderer);
     SDL_FreeSurface(surface);
-    if (shape == Shape::Circle) {
-        Report(state, kCircles * 3.14159 * kCircleRadius * kCircleRadius, kCircles);
-    } else {
-        Report(state, TriangleArea(tris), kTriangles);
-    }
+    ReportShapes(state, shape, tris);
 }
 
 void CairoShapes(benchmark::State& state, Shape shape) {
@@ -216,11 +216,7 @@ void CairoShapes(benchmark::State& state, Shape shape) {
     if (mesh) cairo_pattern_destroy(mesh);
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
-    if (shape == Shape::Circle) {
-        Report(state, kCircles * 3.14159 * kCircleRadius * kCircleRadius, kCircles);
-    } else {
-        Report(state, TriangleArea(tris), kTriangles);
-    }
+    ReportShapes(state, shape, tris);
 }
 
 // Whole-frame Gouraud spans: the renderers' per-pixel speed without the walk.

@@ -62,6 +62,18 @@ struct PolyWalkSetup {
 // no span buffer.
 bool BeginPolyWalk(int32_t count, const Viewport& view, PolyWalkSetup& setup);
 
+// The columns of a row from the chains' 16.16 x values: the floor of each, or,
+// on rows that need horizontal clipping, the values truncated toward zero.
+struct RowColumns {
+    int32_t left;
+    int32_t right;
+};
+
+inline RowColumns RowColumnsOf(int32_t leftX, int32_t rightX, bool clipX) {
+    if (!clipX) return {leftX >> 16, rightX >> 16};
+    return {leftX / 65536, rightX / 65536};
+}
+
 // One side of the outline: the vertex it heads for, its 16.16 x and the
 // interpolants it carries, each with its per-row slope.
 template <int N>

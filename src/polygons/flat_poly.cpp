@@ -14,13 +14,8 @@ void DrawFlatPoly(int32_t count, uint32_t colour, int32_t mode) {
     SpanWriter& spans = setup.spans;
     WalkEdges(PolyX, PolyY, count, setup.top, view, NoAttrs{},
               [&](int32_t y, const EdgeChain<0>& left, const EdgeChain<0>& right) {
-                  int32_t xLeft, xRight;
-                  if (!setup.clipX) {
-                      xLeft = left.x >> 16;
-                      xRight = right.x >> 16;
-                  } else {
-                      xLeft = left.x / 65536;
-                      xRight = right.x / 65536;
+                  auto [xLeft, xRight] = RowColumnsOf(left.x, right.x, setup.clipX);
+                  if (setup.clipX) {
                       if (xLeft >= view.right || xRight < view.left) return;
                       if (xLeft < view.left) xLeft = view.left;
                       if (xRight > view.right) xRight = view.right;

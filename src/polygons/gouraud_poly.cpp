@@ -26,13 +26,8 @@ void DrawGouraudSlots(int32_t count, int32_t mode) {
     WalkEdges(PolyX, PolyY, count, setup.top, view, ColourAttrs{},
               [&](int32_t y, const ColourChain& left, const ColourChain& right) {
                   std::array<int32_t, 3> leftColour = left.attr, rightColour = right.attr;
-                  int32_t xLeft, xRight;
-                  if (!setup.clipX) {
-                      xLeft = left.x >> 16;
-                      xRight = right.x >> 16;
-                  } else {
-                      xLeft = left.x / 65536;
-                      xRight = right.x / 65536;
+                  auto [xLeft, xRight] = RowColumnsOf(left.x, right.x, setup.clipX);
+                  if (setup.clipX) {
                       if (xLeft >= view.right || xRight < view.left || xRight - xLeft < 1) return;
                       const int32_t width = xRight - xLeft;
                       for (int i = 0; i < 3; ++i) {

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "polygons/edge_walk.h"
+#include "polygons/poly_test_util.h"
 #include "primitives/span_test_util.h"
 #include "quorvel.h"
 #include "support/canvas.h"
@@ -28,14 +29,7 @@ TEST(PolygonGuardBand, NothingOutsideTheViewport) {
     for (int trial = 0; trial < 4000; ++trial) {
         const int format = kAllFormats[trial % 5];
         Canvas c(40, 30, format, 4);
-        c.Randomise(rng);
-        c.Select();
-        const int32_t vl = static_cast<int32_t>(rng() % 40), vt = static_cast<int32_t>(rng() % 30);
-        const int32_t vr = vl + static_cast<int32_t>(rng() % (41 - vl)), vb = vt + static_cast<int32_t>(rng() % (31 - vt));
-        QRV_SetBufferViewPort(vl, vt, vr, vb);
-        QRV_SetInkAlpha(static_cast<int32_t>(rng() % 256));
-        QRV_SetMMXState(static_cast<int32_t>(rng() & 1));
-        qrv::SetKernelSet(rng() & 1 ? qrv::KernelSet::Sse2 : qrv::KernelSet::Scalar);
+        const ViewRect v = RandomDrawingSetup(rng, c);
         const int32_t mode = kAllModes[rng() % 11] | static_cast<int32_t>(rng() % 16);
         const int32_t count = 2 + static_cast<int32_t>(rng() % 8);
         for (int i = 0; i < 8; ++i) {
@@ -60,7 +54,7 @@ TEST(PolygonGuardBand, NothingOutsideTheViewport) {
             default: QRV_VertGouraudStrip(coord(30), rng(), coord(30), rng(), coord(40)); break;
         }
         ASSERT_TRUE(c.GuardsIntact()) << "trial " << trial;
-        ASSERT_TRUE(UnchangedOutside(c, before, vl, vt, vr, vb)) << "trial " << trial;
+        ASSERT_TRUE(UnchangedOutside(c, before, v.left, v.top, v.right, v.bottom)) << "trial " << trial;
     }
 }
 

@@ -212,10 +212,14 @@ TEST(Circles, Outlines) {
         // Xor combines the points the passes share twice; or does not care.
         for (int y = 40; y < 60; ++y) {
             for (int x = 40; x < 60; ++x) {
-                if (replace[y][x] == '.') ASSERT_EQ(m.Get(x, y), 0u) << x << "," << y;
+                if (replace[y][x] == '.') {
+                    ASSERT_EQ(m.Get(x, y), 0u) << x << "," << y;
+                }
             }
         }
-        if (!(flags & 1)) EXPECT_EQ(Picture(m), replace);
+        if (!(flags & 1)) {
+            EXPECT_EQ(Picture(m), replace);
+        }
     }
     Canvas e(100, 100, 3);
     e.Select();
@@ -258,13 +262,7 @@ TEST(ShapeGuardBand, NothingOutsideTheViewport) {
     for (int trial = 0; trial < 3000; ++trial) {
         const int format = kAllFormats[trial % 5];
         Canvas c(48, 36, format, 4);
-        c.Randomise(rng);
-        c.Select();
-        const int32_t vl = static_cast<int32_t>(rng() % 48), vt = static_cast<int32_t>(rng() % 36);
-        const int32_t vr = vl + static_cast<int32_t>(rng() % (49 - vl)), vb = vt + static_cast<int32_t>(rng() % (37 - vt));
-        QRV_SetBufferViewPort(vl, vt, vr, vb);
-        QRV_SetInkAlpha(static_cast<int32_t>(rng() % 256));
-        QRV_SetMMXState(static_cast<int32_t>(rng() & 1));
+        const ViewRect v = RandomDrawingSetup(rng, c);
         const int32_t flags = kAllModes[rng() % 11] | static_cast<int32_t>(rng() % 4);
         const uint32_t colour = rng();
         const auto before = c.Snapshot();
@@ -281,7 +279,7 @@ TEST(ShapeGuardBand, NothingOutsideTheViewport) {
             default: QRV_FilledEllipseNC(x, y, radius(), radius(), colour, flags); break;
         }
         ASSERT_TRUE(c.GuardsIntact()) << "trial " << trial;
-        ASSERT_TRUE(UnchangedOutside(c, before, vl, vt, vr, vb)) << "trial " << trial;
+        ASSERT_TRUE(UnchangedOutside(c, before, v.left, v.top, v.right, v.bottom)) << "trial " << trial;
     }
 }
 

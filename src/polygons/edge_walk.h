@@ -87,17 +87,21 @@ struct EdgeChain {
 
     void Advance(int32_t rows) {
         x += rows * dx;
+#pragma GCC unroll 8
         for (int i = 0; i < N; ++i) attr[i] += rows * dAttr[i];
     }
 };
 
-// What a polygon kind's chains carry. Carry::kAttrs interpolants per chain;
-// carry.Target(vertex, i) is interpolant i's 16.16 value at a vertex. The
-// interpolants start at the chains' first vertices and, unlike x, are not
-// reset at later vertices: each edge aims them from where they are.
+// What a polygon kind's chains carry: Carry::kAttrs interpolants per chain.
+// carry.Target(vertex, i) is interpolant i's 16.16 value at a vertex, which
+// each edge aims at; carry.Start(chainVertex, topVertex, i) the value a chain
+// starts with (most kinds start at the chain's first vertex, some at the top
+// vertex for both chains). Unlike x, interpolants are not reset at later
+// vertices: each edge aims them from where they are.
 struct NoAttrs {
     static constexpr int kAttrs = 0;
     int32_t Target(int32_t, int) const { return 0; }
+    int32_t Start(int32_t, int32_t, int) const { return 0; }
 };
 
 // The walk: calls emit(y, left, right) for every row of the outline in
@@ -119,8 +123,8 @@ void WalkEdges(const int32_t* xs, const int32_t* ys, int32_t count, int32_t top,
     left.step = LeftChainStep(xs, ys, count);
     right.step = -left.step;
     for (int i = 0; i < N; ++i) {
-        left.attr[i] = carry.Target(left.vertex, i);
-        right.attr[i] = carry.Target(right.vertex, i);
+        left.attr[i] = carry.Start(left.vertex, top, i);
+        right.attr[i] = carry.Start(right.vertex, top, i);
     }
 
     // Restarts a chain at its vertex when the walk has reached that vertex's

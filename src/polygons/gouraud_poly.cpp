@@ -14,6 +14,7 @@ struct ColourAttrs {
     int32_t Target(int32_t vertex, int i) const {
         return static_cast<int32_t>((PolyRGB[vertex] >> (16 - 8 * i)) & 0xFF) << 16;
     }
+    int32_t Start(int32_t chainVertex, int32_t, int i) const { return Target(chainVertex, i); }
 };
 
 using ColourChain = EdgeChain<3>;

@@ -203,6 +203,21 @@ TEST_F(GouraudPolygon, ColoursFollowTheEdgesAcrossVertices) {
     EXPECT_EQ(RowExtent(canvas, 8), "");
 }
 
+// Rows cut by the viewport recompute their end colours from the chain
+// colours and the per-pixel slope over the unclipped width.
+TEST_F(GouraudPolygon, ClippedRowsAdvanceTheirEndColours) {
+    QRV_QuadG(-4, 0, 0x000000, 12, 0, 0x0000FF, 12, 4, 0x0000FF, -4, 4, 0x000000, 2);
+    EXPECT_EQ(canvas.Get(0, 0), 0x3Fu);   // 4 pixels of (255 << 16) / 16 in
+    EXPECT_EQ(canvas.Get(11, 3), 0xEFu);  // then 16 per pixel
+    EXPECT_EQ(canvas.Get(12, 0), 0u);
+    canvas.Clear(0);
+    QRV_SetBufferViewPort(0, 0, 8, 12);
+    QRV_QuadG(-4, 0, 0x000000, 12, 0, 0x0000FF, 12, 4, 0x0000FF, -4, 4, 0x000000, 2);
+    EXPECT_EQ(canvas.Get(0, 0), 0x3Fu);
+    EXPECT_EQ(canvas.Get(7, 0), 0xAFu);   // right end colour 191, never reached
+    EXPECT_EQ(canvas.Get(8, 0), 0u);
+}
+
 class GouraudStrips : public ::testing::Test {
 protected:
     Canvas canvas{32, 24, 4};

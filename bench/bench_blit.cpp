@@ -21,7 +21,9 @@ constexpr int kFrameWidth = 1920, kFrameHeight = 1080;
 constexpr int kSpriteSize = 64;
 constexpr uint32_t kKey = 0x00FF00FF;
 
-enum class Fill { Opaque, Keyed, Alpha };
+// Alpha: every alpha equally likely; Sprite: runs of 8 to 64 pixels, mostly
+// transparent or opaque, with a partly covered pixel at each run's edge.
+enum class Fill { Opaque, Keyed, Alpha, Sprite };
 
 struct Plane {
     int width, height, bytesPerPixel, pitch;
@@ -36,10 +38,21 @@ Plane MakePlane(int w, int h, int bpp, Fill fill, uint32_t seed) {
         for (size_t i = 0; i < p.bytes.size(); ++i) p.bytes[i] = static_cast<uint8_t>(rng());
         return p;
     }
+    uint32_t runAlpha = 0, runLeft = 0;
     for (size_t i = 0; i < p.bytes.size() / 4; ++i) {
         uint32_t v = rng();
         if (fill == Fill::Opaque) v |= 0xFF000000;
         if (fill == Fill::Keyed && rng() % 4 == 0) v = kKey;
+        if (fill == Fill::Sprite) {
+            if (runLeft == 0) {
+                runLeft = 8 + rng() % 57;
+                runAlpha = rng() % 2 == 0 ? 0 : 255;
+                v = (v & 0x00FFFFFF) | (rng() % 255 + 1) << 24;
+            } else {
+                v = (v & 0x00FFFFFF) | runAlpha << 24;
+            }
+            --runLeft;
+        }
         std::memcpy(&p.bytes[i * 4], &v, 4);
     }
     return p;
@@ -149,8 +162,9 @@ SDL_Surface* SdlSurface(Plane& p, uint32_t format) {
 }
 
 // blendMode SDL_BLENDMODE_NONE for copies and conversions; colour key when keyed.
-void SdlBlit(benchmark::State& state, int srcBpp, bool srcAlpha, int dstBpp, SDL_BlendMode mode, bool keyed) {
-    Work w = MakeWork(state, srcBpp, dstBpp, keyed ? Fill::Keyed : srcAlpha ? Fill::Alpha : Fill::Opaque);
+void SdlBlit(benchmark::State& state, int srcBpp, bool srcAlpha, int dstBpp, SDL_BlendMode mode, bool keyed,
+             Fill alphaFill = Fill::Alpha) {
+    Work w = MakeWork(state, srcBpp, dstBpp, keyed ? Fill::Keyed : srcAlpha ? alphaFill : Fill::Opaque);
     std::vector<SDL_Surface*> src, dst;
     for (int k = 0; k < w.Sets(); ++k) {
         src.push_back(SdlSurface(w.src[k], SdlFormat(srcBpp, srcAlpha)));
@@ -176,8 +190,9 @@ pixman_format_code_t PixmanFormat(int bpp, bool alpha) {
     return alpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
 }
 
-void Pixman(benchmark::State& state, pixman_op_t op, int srcBpp, bool srcAlpha, int dstBpp, bool dstAlpha) {
-    Work w = MakeWork(state, srcBpp, dstBpp, srcAlpha ? Fill::Alpha : Fill::Opaque);
+void Pixman(benchmark::State& state, pixman_op_t op, int srcBpp, bool srcAlpha, int dstBpp, bool dstAlpha,
+            Fill alphaFill = Fill::Alpha) {
+    Work w = MakeWork(state, srcBpp, dstBpp, srcAlpha ? alphaFill : Fill::Opaque);
     std::vector<pixman_image_t*> src, dst;
     for (int k = 0; k < w.Sets(); ++k) {
         src.push_back(pixman_image_create_bits(PixmanFormat(srcBpp, srcAlpha), w.width, w.height,
@@ -220,6 +235,10 @@ QRV_BENCH(QuorvelBlit, alpha32_quorvel_mmx0, 5, 4, 1u, Fill::Alpha, 0, true);
 QRV_BENCH(QuorvelBlit, alpha32_quorvel_mmx0_plain, 5, 4, 1u, Fill::Alpha, 0, false);
 QRV_BENCH(SdlBlit, alpha32_sdl_blend, 4, true, 4, SDL_BLENDMODE_BLEND, false);
 QRV_BENCH(Pixman, alpha32_pixman_over, PIXMAN_OP_OVER, 4, true, 4, false);
+QRV_BENCH(QuorvelBlit, sprite32_quorvel_mmx1, 5, 4, 1u, Fill::Sprite, 1, true);
+QRV_BENCH(QuorvelBlit, sprite32_quorvel_mmx0, 5, 4, 1u, Fill::Sprite, 0, true);
+QRV_BENCH(SdlBlit, sprite32_sdl_blend, 4, true, 4, SDL_BLENDMODE_BLEND, false, Fill::Sprite);
+QRV_BENCH(Pixman, sprite32_pixman_over, PIXMAN_OP_OVER, 4, true, 4, false, Fill::Sprite);
 
 // 32 -> 5-6-5 and back.
 QRV_BENCH(QuorvelBlit, cvt32to565_quorvel, 4, 1, 0u, Fill::Opaque, 1, true);

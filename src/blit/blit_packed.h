@@ -129,9 +129,20 @@ inline __m128i MultiplyLow32BySmall(__m128i x, __m128i aBoth) {
     return _mm_add_epi32(low, _mm_slli_epi32(carry, 16));
 }
 
-// ArgbBlend<Format32>::Apply on four pixels, where a pixel equal to key (or
-// with alpha 0) keeps d.
-inline __m128i ArgbBlend4(__m128i d, __m128i p, __m128i key) {
+// Which of four 0xAARRGGBB pixels a blend into 32 bits leaves alone (alpha 0
+// or equal to the key) and which it stores unblended (alpha 254 or 255).
+struct ArgbBlendLanes {
+    __m128i keep, opaque;
+};
+
+inline ArgbBlendLanes ClassifyArgb4(__m128i p, __m128i key) {
+    const __m128i a = _mm_srli_epi32(p, 24);
+    return {_mm_or_si128(_mm_cmpeq_epi32(a, _mm_setzero_si128()), _mm_cmpeq_epi32(p, key)),
+            _mm_cmpgt_epi32(a, _mm_set1_epi32(253))};
+}
+
+// ArgbBlend<Format32>::Apply on four pixels, the kept ones staying d.
+inline __m128i ArgbBlend4(__m128i d, __m128i p, ArgbBlendLanes lanes) {
     const __m128i a = _mm_srli_epi32(p, 24);
     const __m128i aBoth = _mm_or_si128(a, _mm_slli_epi32(a, 16));
     auto channels = [&](__m128i mask) {
@@ -141,9 +152,7 @@ inline __m128i ArgbBlend4(__m128i d, __m128i p, __m128i key) {
         return _mm_and_si128(_mm_add_epi32(scaled, dm), mask);
     };
     const __m128i r = _mm_or_si128(channels(_mm_set1_epi32(0x00FF00FF)), channels(_mm_set1_epi32(0x0000FF00)));
-    const __m128i opaque = _mm_cmpgt_epi32(a, _mm_set1_epi32(253));
-    const __m128i keep = _mm_or_si128(_mm_cmpeq_epi32(a, _mm_setzero_si128()), _mm_cmpeq_epi32(p, key));
-    return Select(Select(r, p, opaque), d, keep);
+    return Select(Select(r, p, lanes.opaque), d, lanes.keep);
 }
 
 // Per byte (s * x) >> 8.

@@ -54,12 +54,19 @@ TEST(BlitPackedTest, BlitRowsMatchThePlainBodies) {
                         const int db = qrvtest::BytesPerPixel(dst), sb = qrvtest::BytesPerPixel(src);
                         const uint32_t key = qrv::ForBuffer(rng(), src);
                         Row s = RandomRow(rng, sb, length, rng() % 16);
-                        PlantKey(rng, s, src, length, key);
-                        if (src == 5) {  // the alpha thresholds as often as the values between
+                        if (src == 5) {
+                            // Runs of one alpha, so that whole packed steps are transparent,
+                            // opaque or mixed; the thresholds as often as the values between.
                             const uint8_t alphas[] = {0, 1, 63, 128, 254, 255};
-                            for (int i = 0; i < length; ++i)
-                                if (rng() % 2 == 0) s.At()[i * 4 + 3] = alphas[rng() % 6];
+                            for (int i = 0; i < length;) {
+                                const int run = 1 + rng() % 9;
+                                const int alpha = rng() % 3 == 0 ? -1 : alphas[rng() % 6];
+                                for (int j = i; j < i + run && j < length; ++j)
+                                    s.At()[j * 4 + 3] = static_cast<uint8_t>(alpha < 0 ? rng() : alpha);
+                                i += run;
+                            }
                         }
+                        if (rng() % 2 == 0) PlantKey(rng, s, src, length, key);
                         Row a = RandomRow(rng, db, length, rng() % 16);
                         Row b = a;
                         plain(a.At(), s.At(), length, key);

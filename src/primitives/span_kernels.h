@@ -140,6 +140,9 @@ struct VectorOp {
 
 template <bool kMmx>
 struct PackedKernel {
+    // Runs at least this long align their vector accesses first.
+    static constexpr int32_t kAlignFrom = 64;
+
     template <Ink I, class F>
     static void Scalar(uint8_t* p, int32_t n, uint32_t c, uint32_t alpha) {
         PlainKernel<kMmx>::template Run<I, F>(p, n, c, alpha);
@@ -152,28 +155,41 @@ struct PackedKernel {
         } else {
             using Op = VectorOp<I, F, kMmx>;
             constexpr int kPerVector = 16 / F::kBytes;
-            // Lead in to a 16-byte boundary when the pixels can reach one.
-            const uintptr_t address = reinterpret_cast<uintptr_t>(p);
-            int32_t head = address % F::kBytes == 0 ? static_cast<int32_t>(((16 - (address & 15)) & 15) / F::kBytes) : 0;
-            if (head > n) head = n;
-            Scalar<I, F>(p, head, c, alpha);
-            p += head * F::kBytes;
-            n -= head;
-            if (n >= kPerVector) {
-                const uint32_t word = F::kBytes == 2 ? (c & 0xFFFF) * 0x10001u : c;
-                const Op op(_mm_set1_epi32(static_cast<int>(word)), alpha);
+            if (n < kPerVector) {
+                Scalar<I, F>(p, n, c, alpha);
+                return;
+            }
+            const uint32_t word = F::kBytes == 2 ? (c & 0xFFFF) * 0x10001u : c;
+            const Op op(_mm_set1_epi32(static_cast<int>(word)), alpha);
+            if constexpr (!Op::kReads) {
+                // Plain writes may overlap: the last vector ends exactly at the
+                // last pixel, so short runs need no scalar tail or lead-in.
+                uint8_t* const last = p + static_cast<ptrdiff_t>(n - kPerVector) * F::kBytes;
+                for (; p + 16 <= last; p += 32) {
+                    packed::Store(p, op.c);
+                    packed::Store(p + 16, op.c);
+                }
+                if (p < last) packed::Store(p, op.c);
+                packed::Store(last, op.c);
+                return;
+            } else {
+                // Long runs first reach a 16-byte boundary; on short runs the
+                // unpredictable lead-in costs more than unaligned access.
+                if (n >= kAlignFrom) {
+                    const uintptr_t address = reinterpret_cast<uintptr_t>(p);
+                    const int32_t head =
+                        address % F::kBytes == 0 ? static_cast<int32_t>(((16 - (address & 15)) & 15) / F::kBytes) : 0;
+                    Scalar<I, F>(p, head, c, alpha);
+                    p += head * F::kBytes;
+                    n -= head;
+                }
                 for (; n >= 2 * kPerVector; n -= 2 * kPerVector, p += 32) {
-                    if constexpr (Op::kReads) {
-                        const __m128i a = packed::Load(p), b = packed::Load(p + 16);
-                        packed::Store(p, op(a));
-                        packed::Store(p + 16, op(b));
-                    } else {
-                        packed::Store(p, op.c);
-                        packed::Store(p + 16, op.c);
-                    }
+                    const __m128i a = packed::Load(p), b = packed::Load(p + 16);
+                    packed::Store(p, op(a));
+                    packed::Store(p + 16, op(b));
                 }
                 if (n >= kPerVector) {
-                    packed::Store(p, Op::kReads ? op(packed::Load(p)) : op.c);
+                    packed::Store(p, op(packed::Load(p)));
                     p += 16;
                     n -= kPerVector;
                 }

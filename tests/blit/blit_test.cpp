@@ -171,32 +171,6 @@ TEST_F(BlitTest, AlphaSourceBlendsByThePackedFormulas) {
     }
 }
 
-TEST_F(BlitTest, AlphaSourceEdgeValuesIntoThirtyTwoBits) {
-    QRV_SetMMXState(0);
-    Canvas s(4, 1, 5), d(4, 1, 4);
-    s.Set(0, 0, 0x00FFFFFF);
-    s.Set(1, 0, 0xFE123456);
-    s.Set(2, 0, 0xFF123456);
-    s.Set(3, 0, 0x80FF00FF);
-    for (int x = 0; x < 4; ++x) d.Set(x, 0, 0x11000000);
-    SelectSource(s);
-    d.Select();
-    QRV_Blit(0, 0, 4, 1, 0, 0, 0, 1);
-    EXPECT_EQ(d.Get(0, 0), 0x11000000u);
-    EXPECT_EQ(d.Get(1, 0), 0xFE123456u);
-    EXPECT_EQ(d.Get(2, 0), 0xFF123456u);
-    EXPECT_EQ(d.Get(3, 0), 0x007F007Fu);
-    // Flags 0 is a plain copy, and 5 into 5 never blends.
-    QRV_Blit(0, 0, 4, 1, 0, 0, 0, 0);
-    EXPECT_EQ(d.Get(0, 0), 0x00FFFFFFu);
-    Canvas e(4, 1, 5);
-    e.Select();
-    QRV_Blit(0, 0, 4, 1, 0, 0, 0xFF123456, 1);
-    EXPECT_EQ(e.Get(0, 0), 0x00FFFFFFu);
-    EXPECT_EQ(e.Get(2, 0), 0u);
-    EXPECT_EQ(e.Get(3, 0), 0x80FF00FFu);
-}
-
 // Wholly outside on each side, at an edge, empty, or with coordinates near
 // the ends of the 32-bit range (nothing may wrap back into the viewport).
 TEST_F(BlitTest, RejectedRectanglesDrawNothing) {

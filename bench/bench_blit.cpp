@@ -1,15 +1,16 @@
-// Blits beside memcpy, SDL2 and pixman doing the same work: whole 1920x1080
-// frames, one pair held in the last-level cache ("/sets:1") or four pairs
-// streamed from memory ("/sets:4"), and 64x64 sprites in cache. Rates are in
-// pixels per second (items_per_second).
+// Blits and effect blits beside memcpy, pixman, SDL2 and cairo doing the same
+// work. Names are blit/<op>/<formats>/<size>/<impl>; every benchmark reports
+// Mpix/s. scripts/bench.sh prints the ratios.
+#include <SDL.h>
 #include <benchmark/benchmark.h>
-#include <SDL2/SDL.h>
+#include <cairo.h>
 #include <pixman.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "primitives/packed.h"
@@ -17,248 +18,261 @@
 
 namespace {
 
-constexpr int kFrameWidth = 1920, kFrameHeight = 1080;
-constexpr int kSpriteSize = 64;
+struct Size {
+    const char* name;
+    int width, height, frames;  // frames > 1: a set larger than the last-level cache, used in turn
+};
+
+const Size kSizes[] = {
+    {"8x1", 8, 1, 1},         {"16x16", 16, 16, 1},         {"64x64", 64, 64, 1},
+    {"640x480", 640, 480, 1}, {"1920x1080", 1920, 1080, 1}, {"1920x1080x8", 1920, 1080, 8},
+};
+
 constexpr uint32_t kKey = 0x00FF00FF;
 
-// Alpha: every alpha equally likely; Sprite: runs of 8 to 64 pixels, mostly
-// transparent or opaque, with a partly covered pixel at each run's edge.
-enum class Fill { Opaque, Keyed, Alpha, Sprite };
+// Random: every alpha equally likely. Sprite: runs of 8 to 64 pixels, mostly
+// transparent or opaque, with one partly covered pixel at each run's start.
+enum class Fill { Opaque, Keyed, Random, Sprite };
 
-struct Plane {
-    int width, height, bytesPerPixel, pitch;
-    std::vector<uint8_t> bytes;
-    uint8_t* Data() { return bytes.data(); }
+// How quorvel does the work: a blit with flags, or an effect mode against the
+// source-blend picture (inPlace: the destination is that picture, D = S op D).
+struct Case {
+    const char* op;
+    const char* formats;
+    int srcFormat, dstFormat;
+    Fill fill;
+    uint32_t flags;
+    int mmx;
+    int effect;  // 0: QRV_Blit
+    bool inPlace;
+    // Peers; absent when they have no such operation.
+    bool memcpyPeer;
+    int pixmanOp;  // -1: none
+    int sdlMode;   // -1: none
+    bool sdlKey;
+    int cairoOp;   // -1: none
 };
 
-Plane MakePlane(int w, int h, int bpp, Fill fill, uint32_t seed) {
-    Plane p{w, h, bpp, w * bpp, std::vector<uint8_t>(static_cast<size_t>(w) * h * bpp)};
-    std::mt19937 rng(seed);
-    if (bpp == 2) {
-        for (size_t i = 0; i < p.bytes.size(); ++i) p.bytes[i] = static_cast<uint8_t>(rng());
-        return p;
+const Case kCases[] = {
+    {"copy", "xrgb32", 4, 4, Fill::Opaque, 0, 1, 0, false, true, PIXMAN_OP_SRC, SDL_BLENDMODE_NONE, false,
+     CAIRO_OPERATOR_SOURCE},
+    {"keycopy", "xrgb32", 4, 4, Fill::Keyed, 1, 1, 0, false, false, -1, SDL_BLENDMODE_NONE, true, -1},
+    {"alpha", "argb32>xrgb32", 5, 4, Fill::Random, 1, 1, 0, false, false, PIXMAN_OP_OVER, SDL_BLENDMODE_BLEND,
+     false, CAIRO_OPERATOR_OVER},
+    {"alpha-sprite", "argb32>xrgb32", 5, 4, Fill::Sprite, 1, 1, 0, false, false, PIXMAN_OP_OVER,
+     SDL_BLENDMODE_BLEND, false, CAIRO_OPERATOR_OVER},
+    // The plain-state rules: other pixels than the peers', no peer.
+    {"alpha-mmx0", "argb32>xrgb32", 5, 4, Fill::Random, 1, 0, 0, false, false, -1, -1, false, -1},
+    {"convert", "xrgb32>565", 4, 1, Fill::Opaque, 0, 1, 0, false, false, PIXMAN_OP_SRC, SDL_BLENDMODE_NONE,
+     false, CAIRO_OPERATOR_SOURCE},
+    {"convert", "565>xrgb32", 1, 4, Fill::Opaque, 0, 1, 0, false, false, PIXMAN_OP_SRC, SDL_BLENDMODE_NONE,
+     false, CAIRO_OPERATOR_SOURCE},
+    {"add", "xrgb32", 4, 4, Fill::Opaque, 0, 1, 64, true, false, PIXMAN_OP_ADD, -1, false, CAIRO_OPERATOR_ADD},
+    {"add-3buffers", "xrgb32", 4, 4, Fill::Opaque, 0, 1, 64, false, false, -1, -1, false, -1},
+    {"multiply", "xrgb32", 4, 4, Fill::Opaque, 0, 1, 8192, true, false, -1, SDL_BLENDMODE_MOD, false, -1},
+    {"multiply-3buffers", "xrgb32", 4, 4, Fill::Opaque, 0, 1, 8192, false, false, -1, -1, false, -1},
+};
+
+int Bpp(int format) { return format <= 2 ? 2 : format == 3 ? 3 : 4; }
+
+// Frames of pixels, 64-byte aligned, rows padded to a multiple of 64 bytes.
+struct Frames {
+    int width, height, pitch, count;
+    std::vector<uint8_t*> frames;
+    Frames(const Size& s, int format, Fill fill, uint32_t seed) : width(s.width), height(s.height), count(s.frames) {
+        pitch = (s.width * Bpp(format) + 63) & ~63;
+        std::mt19937 rng(seed);
+        for (int i = 0; i < count; ++i) {
+            auto* p = static_cast<uint8_t*>(std::aligned_alloc(64, static_cast<size_t>(pitch) * height));
+            for (int y = 0; y < height; ++y) Fill32(p + static_cast<size_t>(y) * pitch, format, fill, rng);
+            frames.push_back(p);
+        }
     }
-    uint32_t runAlpha = 0, runLeft = 0;
-    for (size_t i = 0; i < p.bytes.size() / 4; ++i) {
-        uint32_t v = rng();
-        if (fill == Fill::Opaque) v |= 0xFF000000;
-        if (fill == Fill::Keyed && rng() % 4 == 0) v = kKey;
-        if (fill == Fill::Sprite) {
-            if (runLeft == 0) {
-                runLeft = 8 + rng() % 57;
-                runAlpha = rng() % 2 == 0 ? 0 : 255;
-                v = (v & 0x00FFFFFF) | (rng() % 255 + 1) << 24;
-            } else {
-                v = (v & 0x00FFFFFF) | runAlpha << 24;
+    ~Frames() {
+        for (uint8_t* p : frames) std::free(p);
+    }
+    Frames(const Frames&) = delete;
+    Frames& operator=(const Frames&) = delete;
+
+    void Fill32(uint8_t* row, int format, Fill fill, std::mt19937& rng) const {
+        if (Bpp(format) != 4) {
+            for (int i = 0; i < width * Bpp(format); ++i) row[i] = static_cast<uint8_t>(rng());
+            return;
+        }
+        uint32_t runAlpha = 0, runLeft = 0;
+        for (int x = 0; x < width; ++x) {
+            uint32_t v = rng();
+            if (fill == Fill::Opaque) v |= 0xFF000000;
+            if (fill == Fill::Keyed && rng() % 4 == 0) v = kKey;
+            if (fill == Fill::Sprite) {
+                uint32_t a = runAlpha;
+                if (runLeft == 0) {
+                    runLeft = 8 + rng() % 57;
+                    runAlpha = rng() % 2 == 0 ? 0 : 255;
+                    a = rng() % 255 + 1;
+                }
+                --runLeft;
+                v = (v & 0x00FFFFFF) | a << 24;
             }
-            --runLeft;
-        }
-        std::memcpy(&p.bytes[i * 4], &v, 4);
-    }
-    return p;
-}
-
-// Source and destination planes, `sets` pairs of them used in turn.
-struct Work {
-    std::vector<Plane> src, dst;
-    int width, height;
-    Work(int w, int h, int srcBpp, int dstBpp, int sets, Fill fill) : width(w), height(h) {
-        for (int i = 0; i < sets; ++i) {
-            src.push_back(MakePlane(w, h, srcBpp, fill, 100 + i));
-            dst.push_back(MakePlane(w, h, dstBpp, Fill::Opaque, 200 + i));
+            std::memcpy(row + 4 * x, &v, 4);
         }
     }
-    int Sets() const { return static_cast<int>(src.size()); }
 };
 
-void Report(benchmark::State& state, const Work& w) {
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * w.width * w.height);
+// Source and destination frames, and a source-blend picture per frame for the
+// effects that read a third buffer.
+struct Work {
+    Frames src, dst, blend;
+    Work(const Case& c, const Size& s)
+        : src(s, c.srcFormat, c.fill, 1),
+          dst(s, c.dstFormat, Fill::Opaque, 2),
+          blend(Size{s.name, s.width, s.height, c.effect != 0 && !c.inPlace ? s.frames : 0}, c.srcFormat,
+                Fill::Opaque, 3) {}
+};
+
+void Report(benchmark::State& state, const Frames& f) {
+    const double pixels = static_cast<double>(f.width) * f.height;
+    state.counters["Mpix/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-Work MakeWork(benchmark::State& state, int srcBpp, int dstBpp, Fill fill) {
-    const bool sprite = state.range(0) == 0;
-    const int sets = sprite ? 1 : static_cast<int>(state.range(0));
-    return sprite ? Work(kSpriteSize, kSpriteSize, srcBpp, dstBpp, sets, fill)
-                  : Work(kFrameWidth, kFrameHeight, srcBpp, dstBpp, sets, fill);
-}
-
-// ---- Quorvel ----
-
-// The MMX state picks the pixel rules where they differ; the kernel set picks
-// packed (SSE2) or plain loops.
-void UseKernels(int mmx, bool packed) {
-    QRV_SetMMXState(mmx);
-    qrv::SetKernelSet(packed ? qrv::KernelSet::Sse2 : qrv::KernelSet::Scalar);
-}
-
-void QuorvelBlit(benchmark::State& state, int srcFormat, int dstFormat, uint32_t flags, Fill fill, int mmx,
-                 bool packed) {
-    Work w = MakeWork(state, srcFormat <= 2 ? 2 : 4, dstFormat <= 2 ? 2 : 4, fill);
-    UseKernels(mmx, packed);
+void QuorvelBlit(benchmark::State& state, Case c, Size size, qrv::KernelSet set) {
+    Work w(c, size);
+    qrv::SetKernelSet(set);
+    QRV_SetMMXState(c.mmx);
+    const int dx = w.dst.width, dy = w.dst.height;
     int i = 0;
     for (auto _ : state) {
-        Plane& s = w.src[i % w.Sets()];
-        Plane& d = w.dst[i % w.Sets()];
-        QRV_SetSrcBuffer(s.Data(), s.pitch, srcFormat);
-        QRV_SetBuffer(d.Data(), d.pitch, dstFormat);
-        QRV_SetBufferViewPort(0, 0, w.width, w.height);
-        QRV_Blit(0, 0, w.width, w.height, 0, 0, kKey, flags);
+        QRV_SetSrcBuffer(w.src.frames[i], w.src.pitch, c.srcFormat);
+        QRV_SetBuffer(w.dst.frames[i], w.dst.pitch, c.dstFormat);
+        QRV_SetBufferViewPort(0, 0, dx, dy);
+        if (c.effect == 0) {
+            QRV_Blit(0, 0, dx, dy, 0, 0, kKey, c.flags);
+        } else {
+            const Frames& blend = c.inPlace ? w.dst : w.blend;
+            QRV_SetSrcBlendBuffer(blend.frames[i], blend.pitch, c.srcFormat);
+            QRV_BlitFX(0, 0, dx, dy, 0, 0, 0, 0, c.effect, 0, 1, 0);
+        }
         benchmark::ClobberMemory();
-        ++i;
+        if (++i == w.src.count) i = 0;
     }
-    UseKernels(1, true);
-    Report(state, w);
+    Report(state, w.dst);
+    QRV_SetMMXState(1);
+    qrv::SetKernelSet(qrv::KernelSet::Sse2);
 }
 
-// Against the source-blend picture; inPlace makes the destination that
-// picture (D = S op D, the work of the peers' two-buffer operators).
-void QuorvelEffect(benchmark::State& state, int mode, int mmx, bool packed, bool inPlace) {
-    Work w = MakeWork(state, 4, 4, Fill::Opaque);
-    std::vector<Plane> blend;
-    for (int k = 0; k < w.Sets() && !inPlace; ++k)
-        blend.push_back(MakePlane(w.width, w.height, 4, Fill::Opaque, 300 + k));
-    UseKernels(mmx, packed);
+void MemcpyBlit(benchmark::State& state, Case c, Size size) {
+    Work w(c, size);
+    const size_t rowBytes = static_cast<size_t>(w.src.width) * Bpp(c.srcFormat);
     int i = 0;
     for (auto _ : state) {
-        Plane& s = w.src[i % w.Sets()];
-        Plane& d = w.dst[i % w.Sets()];
-        Plane& b = inPlace ? d : blend[i % w.Sets()];
-        QRV_SetSrcBuffer(s.Data(), s.pitch, 4);
-        QRV_SetSrcBlendBuffer(b.Data(), b.pitch, 4);
-        QRV_SetBuffer(d.Data(), d.pitch, 4);
-        QRV_SetBufferViewPort(0, 0, w.width, w.height);
-        QRV_BlitFX(0, 0, w.width, w.height, 0, 0, 0, 0, mode, 0, 1, 0);
+        for (int y = 0; y < w.src.height; ++y)
+            std::memcpy(w.dst.frames[i] + static_cast<size_t>(y) * w.dst.pitch,
+                        w.src.frames[i] + static_cast<size_t>(y) * w.src.pitch, rowBytes);
         benchmark::ClobberMemory();
-        ++i;
+        if (++i == w.src.count) i = 0;
     }
-    UseKernels(1, true);
-    Report(state, w);
+    Report(state, w.dst);
 }
 
-// ---- memcpy ----
-
-void Memcpy(benchmark::State& state) {
-    Work w = MakeWork(state, 4, 4, Fill::Opaque);
-    int i = 0;
-    for (auto _ : state) {
-        Plane& s = w.src[i % w.Sets()];
-        Plane& d = w.dst[i % w.Sets()];
-        std::memcpy(d.Data(), s.Data(), s.bytes.size());
-        benchmark::ClobberMemory();
-        ++i;
-    }
-    Report(state, w);
+pixman_format_code_t PixmanFormat(int format) {
+    return format == 1 ? PIXMAN_r5g6b5 : format == 5 ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
 }
 
-// ---- SDL2 ----
-
-uint32_t SdlFormat(int bpp, bool alpha) {
-    if (bpp == 2) return SDL_PIXELFORMAT_RGB565;
-    return alpha ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888;
-}
-
-SDL_Surface* SdlSurface(Plane& p, uint32_t format) {
-    return SDL_CreateRGBSurfaceWithFormatFrom(p.Data(), p.width, p.height, p.bytesPerPixel * 8, p.pitch, format);
-}
-
-// blendMode SDL_BLENDMODE_NONE for copies and conversions; colour key when keyed.
-void SdlBlit(benchmark::State& state, int srcBpp, bool srcAlpha, int dstBpp, SDL_BlendMode mode, bool keyed,
-             Fill alphaFill = Fill::Alpha) {
-    Work w = MakeWork(state, srcBpp, dstBpp, keyed ? Fill::Keyed : srcAlpha ? alphaFill : Fill::Opaque);
-    std::vector<SDL_Surface*> src, dst;
-    for (int k = 0; k < w.Sets(); ++k) {
-        src.push_back(SdlSurface(w.src[k], SdlFormat(srcBpp, srcAlpha)));
-        dst.push_back(SdlSurface(w.dst[k], SdlFormat(dstBpp, false)));
-        SDL_SetSurfaceBlendMode(src.back(), mode);
-        if (keyed) SDL_SetColorKey(src.back(), SDL_TRUE, kKey);
-    }
-    int i = 0;
-    for (auto _ : state) {
-        SDL_BlitSurface(src[i % w.Sets()], nullptr, dst[i % w.Sets()], nullptr);
-        benchmark::ClobberMemory();
-        ++i;
-    }
-    for (auto* s : src) SDL_FreeSurface(s);
-    for (auto* s : dst) SDL_FreeSurface(s);
-    Report(state, w);
-}
-
-// ---- pixman ----
-
-pixman_format_code_t PixmanFormat(int bpp, bool alpha) {
-    if (bpp == 2) return PIXMAN_r5g6b5;
-    return alpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
-}
-
-void Pixman(benchmark::State& state, pixman_op_t op, int srcBpp, bool srcAlpha, int dstBpp, bool dstAlpha,
-            Fill alphaFill = Fill::Alpha) {
-    Work w = MakeWork(state, srcBpp, dstBpp, srcAlpha ? alphaFill : Fill::Opaque);
+void PixmanBlit(benchmark::State& state, Case c, Size size) {
+    Work w(c, size);
     std::vector<pixman_image_t*> src, dst;
-    for (int k = 0; k < w.Sets(); ++k) {
-        src.push_back(pixman_image_create_bits(PixmanFormat(srcBpp, srcAlpha), w.width, w.height,
-                                               reinterpret_cast<uint32_t*>(w.src[k].Data()), w.src[k].pitch));
-        dst.push_back(pixman_image_create_bits(PixmanFormat(dstBpp, dstAlpha), w.width, w.height,
-                                               reinterpret_cast<uint32_t*>(w.dst[k].Data()), w.dst[k].pitch));
+    for (int k = 0; k < w.src.count; ++k) {
+        src.push_back(pixman_image_create_bits(PixmanFormat(c.srcFormat), w.src.width, w.src.height,
+                                               reinterpret_cast<uint32_t*>(w.src.frames[k]), w.src.pitch));
+        dst.push_back(pixman_image_create_bits(PixmanFormat(c.dstFormat), w.dst.width, w.dst.height,
+                                               reinterpret_cast<uint32_t*>(w.dst.frames[k]), w.dst.pitch));
     }
     int i = 0;
     for (auto _ : state) {
-        pixman_image_composite32(op, src[i % w.Sets()], nullptr, dst[i % w.Sets()], 0, 0, 0, 0, 0, 0, w.width,
-                                 w.height);
+        pixman_image_composite32(static_cast<pixman_op_t>(c.pixmanOp), src[i], nullptr, dst[i], 0, 0, 0, 0, 0, 0,
+                                 w.dst.width, w.dst.height);
         benchmark::ClobberMemory();
-        ++i;
+        if (++i == w.src.count) i = 0;
     }
     for (auto* p : src) pixman_image_unref(p);
     for (auto* p : dst) pixman_image_unref(p);
-    Report(state, w);
+    Report(state, w.dst);
 }
 
-// Range argument: 0 = a 64x64 sprite, 1 = one frame pair, 4 = four frame pairs.
-void Sizes(benchmark::internal::Benchmark* b) { b->Arg(0)->Arg(1)->Arg(4)->ArgName("sets")->Unit(benchmark::kMicrosecond); }
+uint32_t SdlFormat(int format) {
+    return format == 1 ? SDL_PIXELFORMAT_RGB565 : format == 5 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888;
+}
 
-#define QRV_BENCH(...) BENCHMARK_CAPTURE(__VA_ARGS__)->Apply(Sizes)
+void SdlBlit(benchmark::State& state, Case c, Size size) {
+    Work w(c, size);
+    std::vector<SDL_Surface*> src, dst;
+    for (int k = 0; k < w.src.count; ++k) {
+        src.push_back(SDL_CreateRGBSurfaceWithFormatFrom(w.src.frames[k], w.src.width, w.src.height,
+                                                         Bpp(c.srcFormat) * 8, w.src.pitch, SdlFormat(c.srcFormat)));
+        dst.push_back(SDL_CreateRGBSurfaceWithFormatFrom(w.dst.frames[k], w.dst.width, w.dst.height,
+                                                         Bpp(c.dstFormat) * 8, w.dst.pitch, SdlFormat(c.dstFormat)));
+        SDL_SetSurfaceBlendMode(src.back(), static_cast<SDL_BlendMode>(c.sdlMode));
+        if (c.sdlKey) SDL_SetColorKey(src.back(), SDL_TRUE, kKey);
+    }
+    int i = 0;
+    for (auto _ : state) {
+        SDL_BlitSurface(src[i], nullptr, dst[i], nullptr);
+        benchmark::ClobberMemory();
+        if (++i == w.src.count) i = 0;
+    }
+    for (auto* s : src) SDL_FreeSurface(s);
+    for (auto* s : dst) SDL_FreeSurface(s);
+    Report(state, w.dst);
+}
 
-// Copy 32 -> 32.
-QRV_BENCH(QuorvelBlit, copy32_quorvel, 4, 4, 0u, Fill::Opaque, 1, true);
-BENCHMARK(Memcpy)->Apply(Sizes)->Name("copy32_memcpy");
-QRV_BENCH(SdlBlit, copy32_sdl, 4, false, 4, SDL_BLENDMODE_NONE, false);
-QRV_BENCH(Pixman, copy32_pixman_src, PIXMAN_OP_SRC, 4, false, 4, false);
+cairo_format_t CairoFormat(int format) {
+    return format == 1 ? CAIRO_FORMAT_RGB16_565 : format == 5 ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
+}
 
-// Colour-key copy 32 -> 32.
-QRV_BENCH(QuorvelBlit, keycopy32_quorvel, 4, 4, 1u, Fill::Keyed, 1, true);
-QRV_BENCH(QuorvelBlit, keycopy32_quorvel_plain, 4, 4, 1u, Fill::Keyed, 1, false);
-QRV_BENCH(SdlBlit, keycopy32_sdl, 4, false, 4, SDL_BLENDMODE_NONE, true);
+void CairoBlit(benchmark::State& state, Case c, Size size) {
+    Work w(c, size);
+    std::vector<cairo_surface_t*> src, dst;
+    std::vector<cairo_t*> contexts;
+    for (int k = 0; k < w.src.count; ++k) {
+        src.push_back(cairo_image_surface_create_for_data(w.src.frames[k], CairoFormat(c.srcFormat), w.src.width,
+                                                          w.src.height, w.src.pitch));
+        dst.push_back(cairo_image_surface_create_for_data(w.dst.frames[k], CairoFormat(c.dstFormat), w.dst.width,
+                                                          w.dst.height, w.dst.pitch));
+        contexts.push_back(cairo_create(dst.back()));
+        cairo_set_operator(contexts.back(), static_cast<cairo_operator_t>(c.cairoOp));
+        cairo_set_source_surface(contexts.back(), src.back(), 0, 0);
+    }
+    int i = 0;
+    for (auto _ : state) {
+        cairo_paint(contexts[i]);
+        cairo_surface_flush(dst[i]);
+        benchmark::ClobberMemory();
+        if (++i == w.src.count) i = 0;
+    }
+    for (auto* cr : contexts) cairo_destroy(cr);
+    for (auto* s : src) cairo_surface_destroy(s);
+    for (auto* s : dst) cairo_surface_destroy(s);
+    Report(state, w.dst);
+}
 
-// ARGB over RGB: both MMX states (their pixels differ), packed and plain loops.
-QRV_BENCH(QuorvelBlit, alpha32_quorvel_mmx1, 5, 4, 1u, Fill::Alpha, 1, true);
-QRV_BENCH(QuorvelBlit, alpha32_quorvel_mmx1_plain, 5, 4, 1u, Fill::Alpha, 1, false);
-QRV_BENCH(QuorvelBlit, alpha32_quorvel_mmx0, 5, 4, 1u, Fill::Alpha, 0, true);
-QRV_BENCH(QuorvelBlit, alpha32_quorvel_mmx0_plain, 5, 4, 1u, Fill::Alpha, 0, false);
-QRV_BENCH(SdlBlit, alpha32_sdl_blend, 4, true, 4, SDL_BLENDMODE_BLEND, false);
-QRV_BENCH(Pixman, alpha32_pixman_over, PIXMAN_OP_OVER, 4, true, 4, false);
-QRV_BENCH(QuorvelBlit, sprite32_quorvel_mmx1, 5, 4, 1u, Fill::Sprite, 1, true);
-QRV_BENCH(QuorvelBlit, sprite32_quorvel_mmx0, 5, 4, 1u, Fill::Sprite, 0, true);
-QRV_BENCH(SdlBlit, sprite32_sdl_blend, 4, true, 4, SDL_BLENDMODE_BLEND, false, Fill::Sprite);
-QRV_BENCH(Pixman, sprite32_pixman_over, PIXMAN_OP_OVER, 4, true, 4, false, Fill::Sprite);
+int RegisterBlits() {
+    for (const Case& c : kCases) {
+        for (const Size& size : kSizes) {
+            const std::string base = std::string("blit/") + c.op + "/" + c.formats + "/" + size.name + "/";
+            auto add = [&](const char* impl, auto fn) {
+                benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.05)->Unit(benchmark::kMicrosecond);
+            };
+            add("quorvel", [c, size](benchmark::State& s) { QuorvelBlit(s, c, size, qrv::KernelSet::Sse2); });
+            add("quorvel-scalar", [c, size](benchmark::State& s) { QuorvelBlit(s, c, size, qrv::KernelSet::Scalar); });
+            if (c.memcpyPeer) add("memcpy", [c, size](benchmark::State& s) { MemcpyBlit(s, c, size); });
+            if (c.pixmanOp >= 0) add("pixman", [c, size](benchmark::State& s) { PixmanBlit(s, c, size); });
+            if (c.sdlMode >= 0) add("sdl2", [c, size](benchmark::State& s) { SdlBlit(s, c, size); });
+            if (c.cairoOp >= 0) add("cairo", [c, size](benchmark::State& s) { CairoBlit(s, c, size); });
+        }
+    }
+    return 0;
+}
 
-// 32 -> 5-6-5 and back.
-QRV_BENCH(QuorvelBlit, cvt32to565_quorvel, 4, 1, 0u, Fill::Opaque, 1, true);
-QRV_BENCH(QuorvelBlit, cvt32to565_quorvel_plain, 4, 1, 0u, Fill::Opaque, 1, false);
-QRV_BENCH(SdlBlit, cvt32to565_sdl, 4, false, 2, SDL_BLENDMODE_NONE, false);
-QRV_BENCH(Pixman, cvt32to565_pixman, PIXMAN_OP_SRC, 4, false, 2, false);
-QRV_BENCH(QuorvelBlit, cvt565to32_quorvel, 1, 4, 0u, Fill::Opaque, 1, true);
-QRV_BENCH(QuorvelBlit, cvt565to32_quorvel_plain, 1, 4, 0u, Fill::Opaque, 1, false);
-QRV_BENCH(SdlBlit, cvt565to32_sdl, 2, false, 4, SDL_BLENDMODE_NONE, false);
-QRV_BENCH(Pixman, cvt565to32_pixman, PIXMAN_OP_SRC, 2, false, 4, false);
-
-// Effect blits against a second picture: saturating add, multiply; three
-// buffers, and in place (the destination is the second picture).
-QRV_BENCH(QuorvelEffect, add32_quorvel, 64, 1, true, false);
-QRV_BENCH(QuorvelEffect, add32_quorvel_plain, 64, 1, false, false);
-QRV_BENCH(QuorvelEffect, add32_quorvel_inplace, 64, 1, true, true);
-QRV_BENCH(Pixman, add32_pixman_add, PIXMAN_OP_ADD, 4, false, 4, false);
-QRV_BENCH(QuorvelEffect, mul32_quorvel, 8192, 1, true, false);
-QRV_BENCH(QuorvelEffect, mul32_quorvel_plain, 8192, 1, false, false);
-QRV_BENCH(QuorvelEffect, mul32_quorvel_inplace, 8192, 1, true, true);
-QRV_BENCH(SdlBlit, mul32_sdl_mod, 4, false, 4, SDL_BLENDMODE_MOD, false);
+const int kRegistered = RegisterBlits();
 
 }  // namespace

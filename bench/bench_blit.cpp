@@ -130,9 +130,25 @@ struct Work {
                 Fill::Opaque, 3) {}
 };
 
-void Report(benchmark::State& state, const Frames& f) {
-    const double pixels = static_cast<double>(f.width) * f.height;
+// Draws frame pair 0, 1, ... in turn and reports the rate.
+template <class Draw>
+void Loop(benchmark::State& state, const Work& w, Draw draw) {
+    int i = 0;
+    for (auto _ : state) {
+        draw(i);
+        benchmark::ClobberMemory();
+        if (++i == w.src.count) i = 0;
+    }
+    const double pixels = static_cast<double>(w.dst.width) * w.dst.height;
     state.counters["Mpix/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// One peer object per frame of src and of dst.
+template <class Make>
+auto PerFrame(const Frames& f, int format, Make make) {
+    std::vector<decltype(make(f.frames[0], format))> objects;
+    for (uint8_t* p : f.frames) objects.push_back(make(p, format));
+    return objects;
 }
 
 void QuorvelBlit(benchmark::State& state, Case c, Size size, qrv::KernelSet set) {
@@ -140,8 +156,7 @@ void QuorvelBlit(benchmark::State& state, Case c, Size size, qrv::KernelSet set)
     qrv::SetKernelSet(set);
     QRV_SetMMXState(c.mmx);
     const int dx = w.dst.width, dy = w.dst.height;
-    int i = 0;
-    for (auto _ : state) {
+    Loop(state, w, [&](int i) {
         QRV_SetSrcBuffer(w.src.frames[i], w.src.pitch, c.srcFormat);
         QRV_SetBuffer(w.dst.frames[i], w.dst.pitch, c.dstFormat);
         QRV_SetBufferViewPort(0, 0, dx, dy);
@@ -152,10 +167,7 @@ void QuorvelBlit(benchmark::State& state, Case c, Size size, qrv::KernelSet set)
             QRV_SetSrcBlendBuffer(blend.frames[i], blend.pitch, c.srcFormat);
             QRV_BlitFX(0, 0, dx, dy, 0, 0, 0, 0, c.effect, 0, 1, 0);
         }
-        benchmark::ClobberMemory();
-        if (++i == w.src.count) i = 0;
-    }
-    Report(state, w.dst);
+    });
     QRV_SetMMXState(1);
     qrv::SetKernelSet(qrv::KernelSet::Sse2);
 }
@@ -163,96 +175,77 @@ void QuorvelBlit(benchmark::State& state, Case c, Size size, qrv::KernelSet set)
 void MemcpyBlit(benchmark::State& state, Case c, Size size) {
     Work w(c, size);
     const size_t rowBytes = static_cast<size_t>(w.src.width) * Bpp(c.srcFormat);
-    int i = 0;
-    for (auto _ : state) {
+    Loop(state, w, [&](int i) {
         for (int y = 0; y < w.src.height; ++y)
             std::memcpy(w.dst.frames[i] + static_cast<size_t>(y) * w.dst.pitch,
                         w.src.frames[i] + static_cast<size_t>(y) * w.src.pitch, rowBytes);
-        benchmark::ClobberMemory();
-        if (++i == w.src.count) i = 0;
-    }
-    Report(state, w.dst);
-}
-
-pixman_format_code_t PixmanFormat(int format) {
-    return format == 1 ? PIXMAN_r5g6b5 : format == 5 ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
+    });
 }
 
 void PixmanBlit(benchmark::State& state, Case c, Size size) {
     Work w(c, size);
-    std::vector<pixman_image_t*> src, dst;
-    for (int k = 0; k < w.src.count; ++k) {
-        src.push_back(pixman_image_create_bits(PixmanFormat(c.srcFormat), w.src.width, w.src.height,
-                                               reinterpret_cast<uint32_t*>(w.src.frames[k]), w.src.pitch));
-        dst.push_back(pixman_image_create_bits(PixmanFormat(c.dstFormat), w.dst.width, w.dst.height,
-                                               reinterpret_cast<uint32_t*>(w.dst.frames[k]), w.dst.pitch));
-    }
-    int i = 0;
-    for (auto _ : state) {
+    auto image = [&](const Frames& f, int format) {
+        return PerFrame(f, format, [&](uint8_t* p, int fmt) {
+            return pixman_image_create_bits(fmt == 1   ? PIXMAN_r5g6b5
+                                            : fmt == 5 ? PIXMAN_a8r8g8b8
+                                                       : PIXMAN_x8r8g8b8,
+                                            f.width, f.height, reinterpret_cast<uint32_t*>(p), f.pitch);
+        });
+    };
+    auto src = image(w.src, c.srcFormat), dst = image(w.dst, c.dstFormat);
+    Loop(state, w, [&](int i) {
         pixman_image_composite32(static_cast<pixman_op_t>(c.pixmanOp), src[i], nullptr, dst[i], 0, 0, 0, 0, 0, 0,
                                  w.dst.width, w.dst.height);
-        benchmark::ClobberMemory();
-        if (++i == w.src.count) i = 0;
-    }
+    });
     for (auto* p : src) pixman_image_unref(p);
     for (auto* p : dst) pixman_image_unref(p);
-    Report(state, w.dst);
-}
-
-uint32_t SdlFormat(int format) {
-    return format == 1 ? SDL_PIXELFORMAT_RGB565 : format == 5 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB888;
 }
 
 void SdlBlit(benchmark::State& state, Case c, Size size) {
     Work w(c, size);
-    std::vector<SDL_Surface*> src, dst;
-    for (int k = 0; k < w.src.count; ++k) {
-        src.push_back(SDL_CreateRGBSurfaceWithFormatFrom(w.src.frames[k], w.src.width, w.src.height,
-                                                         Bpp(c.srcFormat) * 8, w.src.pitch, SdlFormat(c.srcFormat)));
-        dst.push_back(SDL_CreateRGBSurfaceWithFormatFrom(w.dst.frames[k], w.dst.width, w.dst.height,
-                                                         Bpp(c.dstFormat) * 8, w.dst.pitch, SdlFormat(c.dstFormat)));
-        SDL_SetSurfaceBlendMode(src.back(), static_cast<SDL_BlendMode>(c.sdlMode));
-        if (c.sdlKey) SDL_SetColorKey(src.back(), SDL_TRUE, kKey);
+    auto surface = [&](const Frames& f, int format) {
+        return PerFrame(f, format, [&](uint8_t* p, int fmt) {
+            return SDL_CreateRGBSurfaceWithFormatFrom(p, f.width, f.height, Bpp(fmt) * 8, f.pitch,
+                                                      fmt == 1   ? SDL_PIXELFORMAT_RGB565
+                                                      : fmt == 5 ? SDL_PIXELFORMAT_ARGB8888
+                                                                 : SDL_PIXELFORMAT_RGB888);
+        });
+    };
+    auto src = surface(w.src, c.srcFormat), dst = surface(w.dst, c.dstFormat);
+    for (SDL_Surface* s : src) {
+        SDL_SetSurfaceBlendMode(s, static_cast<SDL_BlendMode>(c.sdlMode));
+        if (c.sdlKey) SDL_SetColorKey(s, SDL_TRUE, kKey);
     }
-    int i = 0;
-    for (auto _ : state) {
-        SDL_BlitSurface(src[i], nullptr, dst[i], nullptr);
-        benchmark::ClobberMemory();
-        if (++i == w.src.count) i = 0;
-    }
+    Loop(state, w, [&](int i) { SDL_BlitSurface(src[i], nullptr, dst[i], nullptr); });
     for (auto* s : src) SDL_FreeSurface(s);
     for (auto* s : dst) SDL_FreeSurface(s);
-    Report(state, w.dst);
-}
-
-cairo_format_t CairoFormat(int format) {
-    return format == 1 ? CAIRO_FORMAT_RGB16_565 : format == 5 ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
 }
 
 void CairoBlit(benchmark::State& state, Case c, Size size) {
     Work w(c, size);
-    std::vector<cairo_surface_t*> src, dst;
+    auto surface = [&](const Frames& f, int format) {
+        return PerFrame(f, format, [&](uint8_t* p, int fmt) {
+            return cairo_image_surface_create_for_data(p,
+                                                       fmt == 1   ? CAIRO_FORMAT_RGB16_565
+                                                       : fmt == 5 ? CAIRO_FORMAT_ARGB32
+                                                                  : CAIRO_FORMAT_RGB24,
+                                                       f.width, f.height, f.pitch);
+        });
+    };
+    auto src = surface(w.src, c.srcFormat), dst = surface(w.dst, c.dstFormat);
     std::vector<cairo_t*> contexts;
     for (int k = 0; k < w.src.count; ++k) {
-        src.push_back(cairo_image_surface_create_for_data(w.src.frames[k], CairoFormat(c.srcFormat), w.src.width,
-                                                          w.src.height, w.src.pitch));
-        dst.push_back(cairo_image_surface_create_for_data(w.dst.frames[k], CairoFormat(c.dstFormat), w.dst.width,
-                                                          w.dst.height, w.dst.pitch));
-        contexts.push_back(cairo_create(dst.back()));
+        contexts.push_back(cairo_create(dst[k]));
         cairo_set_operator(contexts.back(), static_cast<cairo_operator_t>(c.cairoOp));
-        cairo_set_source_surface(contexts.back(), src.back(), 0, 0);
+        cairo_set_source_surface(contexts.back(), src[k], 0, 0);
     }
-    int i = 0;
-    for (auto _ : state) {
+    Loop(state, w, [&](int i) {
         cairo_paint(contexts[i]);
         cairo_surface_flush(dst[i]);
-        benchmark::ClobberMemory();
-        if (++i == w.src.count) i = 0;
-    }
+    });
     for (auto* cr : contexts) cairo_destroy(cr);
     for (auto* s : src) cairo_surface_destroy(s);
     for (auto* s : dst) cairo_surface_destroy(s);
-    Report(state, w.dst);
 }
 
 int RegisterBlits() {

@@ -145,13 +145,17 @@ inline ArgbBlendLanes ClassifyArgb4(__m128i p, __m128i key) {
 inline __m128i ArgbBlend4(__m128i d, __m128i p, ArgbBlendLanes lanes) {
     const __m128i a = _mm_srli_epi32(p, 24);
     const __m128i aBoth = _mm_or_si128(a, _mm_slli_epi32(a, 16));
-    auto channels = [&](__m128i mask) {
-        const __m128i dm = _mm_and_si128(d, mask);
-        const __m128i scaled =
-            _mm_srli_epi32(MultiplyLow32BySmall(_mm_sub_epi32(_mm_and_si128(p, mask), dm), aBoth), 8);
-        return _mm_and_si128(_mm_add_epi32(scaled, dm), mask);
-    };
-    const __m128i r = _mm_or_si128(channels(_mm_set1_epi32(0x00FF00FF)), channels(_mm_set1_epi32(0x0000FF00)));
+    const __m128i rbMask = _mm_set1_epi32(0x00FF00FF), gMask = _mm_set1_epi32(0x0000FF00);
+    const __m128i drb = _mm_and_si128(d, rbMask), dg = _mm_and_si128(d, gMask);
+    const __m128i rb = _mm_and_si128(
+        _mm_add_epi32(_mm_srli_epi32(MultiplyLow32BySmall(_mm_sub_epi32(_mm_and_si128(p, rbMask), drb), aBoth), 8),
+                      drb),
+        rbMask);
+    // Green alone never wraps: of (gd * 256 * a) >> 8 only bits 8-15 survive
+    // the mask, and those are bits 8-15 of the 16-bit product gd * a.
+    const __m128i gd = _mm_srai_epi32(_mm_sub_epi32(_mm_and_si128(p, gMask), dg), 8);
+    const __m128i g = _mm_and_si128(_mm_add_epi32(_mm_mullo_epi16(gd, aBoth), dg), gMask);
+    const __m128i r = _mm_or_si128(rb, g);
     return Select(Select(r, p, lanes.opaque), d, lanes.keep);
 }
 

@@ -62,11 +62,13 @@ enum {
     QRV_MODE_OR = 512,
     QRV_MODE_XOR = 1024,
     QRV_MODE_MULTIPLY = 2048,
-    QRV_MODE_REVERSE_SUBTRACT = 4096
-};
+    QRV_MODE_REVERSE_SUBTRACT = 4096,
 
-/* Shape style bits, combined with a mode in the shape calls. */
-enum { QRV_STYLE_OUTLINE = 1, QRV_STYLE_FILLED = 2 };
+    /* Shape style bits, combined with a mode in the shape calls
+       (one enumeration, so that QRV_MODE_ADD | QRV_STYLE_FILLED is plain). */
+    QRV_STYLE_OUTLINE = 1,
+    QRV_STYLE_FILLED = 2
+};
 
 /*
  * Surface descriptor: a pixel buffer with its own view rectangle (left and

@@ -7,7 +7,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "blit/blit_packed.h"
+#include "primitives/packed.h"
 #include "blit/blit_rules.h"
 #include "frame/state.h"
 #include "primitives/packed.h"
@@ -49,7 +49,7 @@ void ArgbBlendAllBytesRow(uint8_t* d, const uint8_t* s, int32_t n, uint32_t) {
     }
 }
 
-#if QRV_BLIT_PACKED
+#if defined(__SSE2__)
 
 template <class D, class S, bool Keyed>
 void ConvertRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
@@ -123,12 +123,12 @@ constexpr BlitRowFn MakeBlitRow() {
     if constexpr (Keyed && SrcCode == 5 && DstCode != 5) {
         // Coverage alpha blends into every other format.
         if constexpr (DstCode == 4 && MmxState == 1) {
-#if QRV_BLIT_PACKED
+#if defined(__SSE2__)
             if constexpr (Packed) return &ArgbBlendAllBytesRowPacked;
 #endif
             return &ArgbBlendAllBytesRow;
         } else {
-#if QRV_BLIT_PACKED
+#if defined(__SSE2__)
             if constexpr (Packed && DstCode == 4) return &ArgbBlendRowPacked;
 #endif
             return &ArgbBlendRow<D, DstCode == 4>;
@@ -136,7 +136,7 @@ constexpr BlitRowFn MakeBlitRow() {
     } else if constexpr (std::is_same_v<D, S> && !Keyed) {
         return &CopyRow<D::kBytes>;
     } else {
-#if QRV_BLIT_PACKED
+#if defined(__SSE2__)
         if constexpr (Packed && packed::kHasLanes<D> && packed::kHasLanes<S>) return &ConvertRowPacked<D, S, Keyed>;
 #endif
         return &ConvertRow<D, S, Keyed>;

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "blit/blit.h"
-#include "blit/blit_packed.h"
+#include "primitives/packed.h"
 #include "blit/blit_rules.h"
 #include "frame/state.h"
 #include "primitives/packed.h"
@@ -74,7 +74,7 @@ void EffectRow(uint8_t* d, uint8_t* s, const uint8_t* b, int32_t n, uint32_t col
     }
 }
 
-#if QRV_BLIT_PACKED
+#if defined(__SSE2__)
 
 template <Ink I>
 inline __m128i EffectBytes4(__m128i s, __m128i x) {
@@ -82,7 +82,7 @@ inline __m128i EffectBytes4(__m128i s, __m128i x) {
     else if constexpr (I == Ink::Half) return packed::HalfSum4(s, x);
     else if constexpr (I == Ink::Add) return _mm_adds_epu8(s, x);
     else if constexpr (I == Ink::Subtract) return _mm_subs_epu8(s, x);
-    else return packed::MultiplyBytes4(s, x);
+    else return packed::MultiplyBytes(x, packed::WidenLow(s), packed::WidenHigh(s));
 }
 
 template <int E, bool PackedAlpha>
@@ -124,7 +124,7 @@ constexpr EffectRowFn MakeEffectRow() {
         return nullptr;
     } else {
         using F = typename FormatOf<Code>::Type;
-#if QRV_BLIT_PACKED
+#if defined(__SSE2__)
         if constexpr (Packed && F::kBytes == 4) return &EffectRowPacked<E, MmxState == 1>;
 #endif
         return &EffectRow<F, E, MmxState == 1>;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cwchar>
 
 #include "primitives/ink_modes.h"
 #include "primitives/packed.h"
@@ -142,6 +143,7 @@ template <bool kMmx>
 struct PackedKernel {
     // Runs at least this long align their vector accesses first.
     static constexpr int32_t kAlignFrom = 64;
+    static constexpr int32_t kLibraryFillFrom = 128;
 
     template <Ink I, class F>
     static void Scalar(uint8_t* p, int32_t n, uint32_t c, uint32_t alpha) {
@@ -162,6 +164,15 @@ struct PackedKernel {
             const uint32_t word = F::kBytes == 2 ? (c & 0xFFFF) * 0x10001u : c;
             const Op op(_mm_set1_epi32(static_cast<int>(word)), alpha);
             if constexpr (!Op::kReads) {
+                // Long 32-bit runs go to the C library's wide-character fill
+                // where its element is a 32-bit word: it uses the widest stores
+                // the running processor has.
+                if constexpr (F::kBytes == 4 && sizeof(wchar_t) == 4) {
+                    if (n >= kLibraryFillFrom && reinterpret_cast<uintptr_t>(p) % alignof(wchar_t) == 0) {
+                        std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(c), static_cast<size_t>(n));
+                        return;
+                    }
+                }
                 // Plain writes may overlap: the last vector ends exactly at the
                 // last pixel, so short runs need no scalar tail or lead-in.
                 uint8_t* const last = p + static_cast<ptrdiff_t>(n - kPerVector) * F::kBytes;

@@ -58,7 +58,17 @@ struct AlphaCutoffs {
 constexpr AlphaCutoffs kSpanCutoffs{17, 240, 1, 255};
 constexpr AlphaCutoffs kStripCutoffs{15, 255, 1, 255};
 
-void Fill(const SpanRecord* records, int32_t count, uint32_t colour, int32_t mode, const AlphaCutoffs& cut) {
+// The strip writer has no run of its own for reverse subtract, for multiply
+// outside 5-6-5, nor for add and subtract in format 5; there it follows the
+// single-pixel rules: no zero-colour shortcut, and a cleared 32-bit top byte
+// whatever the MMX state.
+constexpr bool StripUsesPixelRules(int ink, int32_t format) {
+    return ink == static_cast<int>(Ink::ReverseSubtract) || (ink == static_cast<int>(Ink::Multiply) && format != 1) ||
+           ((ink == static_cast<int>(Ink::Add) || ink == static_cast<int>(Ink::Subtract)) && format == 5);
+}
+
+void Fill(const SpanRecord* records, int32_t count, uint32_t colour, int32_t mode, const AlphaCutoffs& cut,
+          bool strip) {
     const int32_t format = g.dest.format;
     int ink = InkIndex(mode);
     if (!IsFormat(format) || ink < 0 || count <= 0) return;
@@ -68,11 +78,13 @@ void Fill(const SpanRecord* records, int32_t count, uint32_t colour, int32_t mod
         if (alpha < (sixteen ? cut.skipBelow16 : cut.skipBelowOther)) return;
         if (alpha >= (sixteen ? cut.replaceFrom16 : cut.replaceFrom)) ink = static_cast<int>(Ink::Replace);
     }
+    const bool pixelRules = strip && StripUsesPixelRules(ink, format);
     // Adding or subtracting nothing leaves the pixels, alpha bytes included;
     // the 24-bit members rewrite them unchanged instead.
-    if ((ink == static_cast<int>(Ink::Add) || ink == static_cast<int>(Ink::Subtract)) && format != 3 && colour == 0)
+    if (!pixelRules && (ink == static_cast<int>(Ink::Add) || ink == static_cast<int>(Ink::Subtract)) &&
+        format != 3 && colour == 0)
         return;
-    const int mmx = g.mmxState == 1 ? 1 : 0;
+    const int mmx = g.mmxState == 1 && !pixelRules ? 1 : 0;
     kMembers[static_cast<int>(ActiveKernelSet())][mmx][ink][format](records, count, colour,
                                                                      static_cast<uint32_t>(alpha));
 }
@@ -90,7 +102,7 @@ SpanRecord* GetSpanBuffer(int32_t records) {
 }
 
 void FillSpans(const SpanRecord* records, int32_t count, uint32_t colour, int32_t mode) {
-    Fill(records, count, colour, mode, kSpanCutoffs);
+    Fill(records, count, colour, mode, kSpanCutoffs, false);
 }
 
 void DrawStrip(int32_t y, int32_t x0, int32_t x1, uint32_t colour, int32_t mode) {
@@ -98,7 +110,7 @@ void DrawStrip(int32_t y, int32_t x0, int32_t x1, uint32_t colour, int32_t mode)
     r.y = y;
     r.xLeft = x0;
     r.xRight = x1;
-    Fill(&r, 1, colour, mode, kStripCutoffs);
+    Fill(&r, 1, colour, mode, kStripCutoffs, true);
 }
 
 }  // namespace qrv

@@ -26,7 +26,8 @@ void FillSpans(const SpanRecord* records, int32_t count, uint32_t colour, int32_
 
 // One unclipped run (x0 .. x1 - 1, y), as QRV_DrawStrip: the span filler's
 // rules with the strip's own ink-alpha cut-offs (16-bit formats blend from
-// alpha 15, and alpha 240 to 254 still blends).
+// alpha 15, and alpha 240 to 254 still blends); reverse subtract, multiply
+// outside 5-6-5 and add and subtract in format 5 follow the single-pixel rules.
 void DrawStrip(int32_t y, int32_t x0, int32_t x1, uint32_t colour, int32_t mode);
 
 }  // namespace qrv

@@ -161,9 +161,16 @@ TEST(SpanFiller, AddAndSubtractOfColourZero) {
                 const auto before = c.Snapshot();
                 const SpanRecord r = Span(0, 0, 5);
                 qrv::FillSpans(&r, 1, 0, mode);
-                qrv::DrawStrip(0, 0, 5, 0, mode);
                 // 16-bit and 32-bit stop at once; 24-bit rewrites the same bytes.
                 EXPECT_TRUE(c.storage == before) << format << " " << mode;
+                qrv::DrawStrip(0, 0, 5, 0, mode);
+                if (format != 5) {
+                    EXPECT_TRUE(c.storage == before) << "strip " << format << " " << mode;
+                } else {
+                    // The strip has no format-5 add or subtract body of its
+                    // own: the single-pixel rule clears the top byte.
+                    for (int x = 0; x < 5; ++x) EXPECT_EQ(c.Get(x, 0), 0x009C9C9Cu) << mmx << " " << mode;
+                }
             }
         }
     }
@@ -257,28 +264,66 @@ TEST(DrawStrip, WritesTheHalfOpenRunOnly) {
     }
 }
 
-// Chosen behaviour: the strip draws every mode in every format by the span
-// filler's rules, so that horizontal lines and shape spans are not left out
-// for reverse subtract, multiply outside 5-6-5, or add and subtract in format 5.
-TEST(DrawStrip, DrawsTheModesTheSpanFillerDraws) {
+// Chosen behaviour: the strip draws every mode in every format. Where it has
+// no body of its own (reverse subtract, multiply outside 5-6-5, add and
+// subtract in format 5) it follows the single-pixel rules: no zero-colour
+// shortcut, and the 32-bit top byte cleared whatever the MMX state.
+TEST(DrawStrip, DrawsTheRemainingModesByThePixelRules) {
     SettingsGuard guard;
-    QRV_SetMMXState(0);
     struct Case { int format, mode; uint32_t pixel, colour, expected; };
     const Case cases[] = {
         {1, 4096, 0x8410, 0xFFFF, 0x7BEF},
         {2, 2048, 0x7FFF, 0x4210, 0x3DEF},
         {3, 2048, 0xFF8000, 0x80FF40, 0x7F7F00},
-        {4, 2048, 0x00FF8000, 0x0080FF40, 0x007F7F00},
+        {4, 2048, 0x80FF8000, 0x8080FF40, 0x007F7F00},
+        {4, 4096, 0x10404040, 0x50808080, 0x00404040},
         {5, 64, 0xFF808080, 0x00C0C0C0, 0x00FFFFFF},
-        {5, 128, 0x00404040, 0x00808080, 0},
-        {5, 4096, 0x00404040, 0x00808080, 0x00404040},
+        {5, 64, 0x80102030, 0x90000000, 0x00102030},
+        {5, 64, 0x9C9C9C9C, 0, 0x009C9C9C},
+        {5, 128, 0x80404040, 0x00808080, 0},
+        {5, 2048, 0xFFFF8000, 0xFF80FF40, 0x007F7F00},
+        {5, 4096, 0x40404040, 0x80808080, 0x00404040},
     };
-    for (const Case& k : cases) {
-        Canvas c(3, 1, k.format);
-        c.Select();
-        for (int x = 0; x < 3; ++x) c.Set(x, 0, k.pixel);
-        QRV_DrawStrip(0, 0, 3, k.colour, k.mode);
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(c.Get(x, 0), k.expected) << k.format << " " << k.mode;
+    for (int mmx : {0, 1}) {
+        QRV_SetMMXState(mmx);
+        for (const Case& k : cases) {
+            Canvas c(3, 1, k.format);
+            c.Select();
+            for (int x = 0; x < 3; ++x) c.Set(x, 0, k.pixel);
+            QRV_DrawStrip(0, 0, 3, k.colour, k.mode);
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(c.Get(x, 0), k.expected) << k.format << " " << k.mode << " mmx " << mmx;
+        }
+    }
+}
+
+TEST(DrawStrip, RemainingModesEqualSinglePixelsOnRandomRuns) {
+    SettingsGuard guard;
+    struct Gap { int format, mode; };
+    const Gap gaps[] = {{1, 4096}, {2, 4096}, {3, 4096}, {4, 4096}, {5, 4096}, {2, 2048}, {3, 2048},
+                        {4, 2048}, {5, 2048}, {5, 64},   {5, 128}};
+    std::mt19937 rng(4096);
+    for (auto set : {qrv::KernelSet::Scalar, qrv::KernelSet::Sse2}) {
+        qrv::SetKernelSet(set);
+        for (const Gap& k : gaps) {
+            for (int mmx : {0, 1}) {
+                QRV_SetMMXState(mmx);
+                for (int round = 0; round < 4; ++round) {
+                    Canvas strip(90, 1, k.format), pixels(90, 1, k.format);
+                    strip.Randomise(rng);
+                    pixels.storage = strip.storage;
+                    const uint32_t colour = round == 0 ? 0 : RandomColour(rng, k.format);
+                    const int x0 = static_cast<int>(rng() % 10), x1 = x0 + static_cast<int>(rng() % 80);
+                    strip.Select();
+                    QRV_DrawStrip(0, x0, x1, colour, k.mode);
+                    pixels.Select();
+                    for (int x = x0; x < x1; ++x) QRV_DrawPixel(x, 0, colour, k.mode);
+                    EXPECT_TRUE(strip.GuardsIntact());
+                    EXPECT_TRUE(strip.storage == pixels.storage)
+                        << k.format << " " << k.mode << " mmx " << mmx << " colour " << std::hex << colour;
+                }
+            }
+        }
     }
 }
 

@@ -2,12 +2,12 @@
 // source) format pair generated from the pixel rules, and QRV_Blit.
 #include "blit/blit.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <type_traits>
 #include <utility>
 
-#include "primitives/packed.h"
 #include "blit/blit_rules.h"
 #include "frame/state.h"
 #include "primitives/packed.h"
@@ -162,26 +162,61 @@ constexpr RowTable kRows[2][2][2] = {
      {BuildRowTable<false, 1, true>(), BuildRowTable<true, 1, true>()}},
 };
 
+bool MovesBytes(BlitRowFn row) { return row == &CopyRow<2> || row == &CopyRow<3> || row == &CopyRow<4>; }
+
+// A blit within one buffer whose two rectangles may share bytes. Work starts
+// at the end that moves away from the other rectangle, as memmove does: rows
+// bottom up and, within a row, pieces right to left when the destination lies
+// after the source. Routines other than the plain copy read each piece of the
+// source from a copy set aside first, so every pixel comes from the picture as
+// it was before the call.
+void BlitOverlappingRows(BlitRowFn row, uint8_t* d, const uint8_t* s, ptrdiff_t pitch, int32_t rows,
+                         int32_t width, int bytes, uint32_t key) {
+    const bool backward = reinterpret_cast<uintptr_t>(d) > reinterpret_cast<uintptr_t>(s);
+    if (backward) {
+        d += pitch * (rows - 1);
+        s += pitch * (rows - 1);
+        pitch = -pitch;
+    }
+    constexpr int kAsideBytes = 1536;  // a whole number of 2-, 3- and 4-byte pixels
+    alignas(16) uint8_t aside[kAsideBytes];
+    const int32_t piece = kAsideBytes / bytes;
+    const bool movesBytes = MovesBytes(row);
+    for (; rows > 0; --rows, d += pitch, s += pitch) {
+        if (movesBytes) {
+            row(d, s, width, key);
+            continue;
+        }
+        for (int32_t done = 0; done < width;) {
+            const int32_t n = std::min(piece, width - done);
+            const ptrdiff_t at = static_cast<ptrdiff_t>(backward ? width - done - n : done) * bytes;
+            std::memcpy(aside, s + at, static_cast<size_t>(n) * bytes);
+            row(d + at, aside, n, key);
+            done += n;
+        }
+    }
+}
+
 void BlitRows(BlitRowFn row, const BlitRect& r, uint32_t key) {
     const int dBytes = BytesPerPixel(g.dest.format), sBytes = BytesPerPixel(g.src.format);
     const ptrdiff_t dPitch = g.dest.pitch, sPitch = g.src.pitch;
     uint8_t* d = RowAddress(g.dest, r.dy) + static_cast<ptrdiff_t>(r.dx) * dBytes;
     const uint8_t* s = RowAddress(g.src, r.sy) + static_cast<ptrdiff_t>(r.sx) * sBytes;
     int32_t rows = r.height, width = r.width;
+    if (dBytes == sBytes && dPitch == sPitch && dPitch > 0) {
+        const uintptr_t da = reinterpret_cast<uintptr_t>(d), sa = reinterpret_cast<uintptr_t>(s);
+        const uintptr_t extent = static_cast<uintptr_t>(dPitch) * static_cast<uintptr_t>(rows - 1) +
+                                 static_cast<uintptr_t>(width) * static_cast<uintptr_t>(dBytes);
+        if ((da > sa ? da - sa : sa - da) < extent) {
+            BlitOverlappingRows(row, d, s, dPitch, rows, width, dBytes, key);
+            return;
+        }
+    }
     // Rows that follow one another without a gap on both sides are one long row.
     if (dPitch == static_cast<ptrdiff_t>(width) * dBytes && sPitch == static_cast<ptrdiff_t>(width) * sBytes &&
         static_cast<int64_t>(width) * rows <= INT32_MAX) {
         width *= rows;
         rows = 1;
-    }
-    // Moving a picture down within one buffer: walk the rows bottom up so that
-    // no source row is overwritten before it is read.
-    const auto da = reinterpret_cast<uintptr_t>(d), sa = reinterpret_cast<uintptr_t>(s);
-    if (dPitch == sPitch && dPitch > 0 && da > sa && da - sa < static_cast<uintptr_t>(dPitch) * rows) {
-        d += dPitch * (rows - 1);
-        s += sPitch * (rows - 1);
-        for (; rows > 0; --rows, d -= dPitch, s -= sPitch) row(d, s, width, key);
-        return;
     }
     for (; rows > 0; --rows, d += dPitch, s += sPitch) row(d, s, width, key);
 }

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "blit/blit.h"
-#include "primitives/packed.h"
 #include "blit/blit_rules.h"
 #include "frame/state.h"
 #include "primitives/packed.h"

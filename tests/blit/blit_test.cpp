@@ -236,21 +236,33 @@ TEST_F(BlitTest, ClippedBlitsStayAlignedAndInsideTheViewport) {
     }
 }
 
-// Moving a picture within one buffer copies it whole in every direction.
+// Moving a picture within one buffer copies it whole in every direction,
+// masked or not, in both kernel sets; rows long enough to be worked in
+// pieces, and the last case moves whole rows down.
 TEST_F(BlitTest, OverlappingCopyWithinOneBuffer) {
-    for (int format : {1, 3, 4}) {
-        for (int dir = 0; dir < 4; ++dir) {
-            Canvas c(32, 32, format);
-            for (int y = 0; y < 32; ++y)
-                for (int x = 0; x < 32; ++x) c.Set(x, y, uint32_t(y * 32 + x + 1));
-            Canvas original = c;
-            c.Select();
-            SelectSource(c);
-            const int ox = dir == 0 ? 3 : dir == 1 ? -3 : 0, oy = dir == 2 ? 5 : dir == 3 ? -5 : 0;
-            QRV_Blit(8, 8, 24, 24, 8 + ox, 8 + oy, 0, 0);
-            for (int y = 8; y < 24; ++y)
-                for (int x = 8; x < 24; ++x) ASSERT_EQ(c.Get(x + ox, y + oy), original.Get(x, y));
-        }
+    const uint32_t mask = 0x00FF00FF;
+    for (int run = 0; run < 2; ++run) {
+        qrv::SetKernelSet(run == 0 ? qrv::KernelSet::Sse2 : qrv::KernelSet::Scalar);
+        for (int format : {1, 3, 4})
+            for (int flags : {0, 1})
+                for (int dir = 0; dir < 5; ++dir) {
+                    Canvas c(800, 32, format);
+                    const uint32_t key = KeyIn(format, mask);
+                    for (int y = 0; y < 32; ++y)
+                        for (int x = 0; x < 800; ++x) c.Set(x, y, (x * 3 + y) % 7 == 0 ? key : uint32_t(y * 800 + x + 1));
+                    Canvas original = c;
+                    c.Select();
+                    SelectSource(c);
+                    const int ox = dir == 0 ? 3 : dir == 1 ? -3 : 0, oy = dir == 2 ? 5 : dir == 3 ? -5 : dir == 4 ? 4 : 0;
+                    const int x1 = dir == 4 ? 0 : 8, y1 = dir == 4 ? 0 : 8, x2 = dir == 4 ? 800 : 792, y2 = dir == 4 ? 20 : 24;
+                    QRV_Blit(x1, y1, x2, y2, x1 + ox, y1 + oy, mask, flags);
+                    for (int y = y1; y < y2; ++y)
+                        for (int x = x1; x < x2; ++x) {
+                            const uint32_t p = original.Get(x, y);
+                            ASSERT_EQ(c.Get(x + ox, y + oy), flags == 1 && p == key ? original.Get(x + ox, y + oy) : p)
+                                << "format " << format << " flags " << flags << " dir " << dir << " run " << run;
+                        }
+                }
     }
 }
 

@@ -136,7 +136,10 @@ void WalkEdges(const int32_t* xs, const int32_t* ys, int32_t count, int32_t top,
         int32_t dy = ys[c.vertex] - y;
         if (dy < 0) return dy;
         if (dy == 0) dy = 1;
-        c.dx = ((xs[c.vertex] << 16) - c.x) / dy;
+        // Two 16-bit columns lie up to 2^32 - 2^16 apart in 16.16, so the
+        // difference is taken in 64 bits; a one-row step that still does not
+        // fit wraps, and x then lands exactly on the vertex all the same.
+        c.dx = static_cast<int32_t>(((int64_t{xs[c.vertex]} << 16) - c.x) / dy);
         for (int i = 0; i < N; ++i) c.dAttr[i] = (carry.Target(c.vertex, i) - c.attr[i]) / dy;
         return dy;
     };

@@ -130,6 +130,16 @@ TEST_F(FlatPolygon, StyleBitsAreIgnoredAndZeroMeansReplace) {
     EXPECT_EQ(canvas.Get(3, 2), 0x00123456u);
 }
 
+// An edge may cross the whole 16-bit coordinate range: its right edge runs
+// 32800 columns over 30000 rows, about 1.09 per row, and passes the viewport.
+TEST_F(FlatPolygon, EdgesWiderThanHalfTheCoordinateRange) {
+    QRV_Tri(-16392, -14994, 16408, 15006, -16392, 30000, kWhite, 2);
+    EXPECT_EQ(RowExtent(canvas, 5), "0..5");
+    EXPECT_EQ(RowExtent(canvas, 6), "0..6");
+    EXPECT_EQ(RowExtent(canvas, 7), "0..7");
+    EXPECT_EQ(RowExtent(canvas, 11), "0..12");
+}
+
 // Clipped rows take x / 65536 truncated toward zero, not the floor.
 TEST_F(FlatPolygon, ClippedRowsTruncateTowardZero) {
     QRV_SetBuffer(canvas.At(8, 0), canvas.pitch, canvas.format);

@@ -64,21 +64,16 @@ int32_t NextChainVertex(const int32_t* ys, int32_t y, int32_t index, int32_t ste
     return index;
 }
 
-namespace {
-
-int32_t Turn(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-    return (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0);
-}
-
-}  // namespace
-
 int32_t IsClockwise(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-    return Turn(x0, y0, x1, y1, x2, y2) > 0 ? 1 : 0;
+    return (x1 - x0) * (y2 - y0) - (x2 - x0) * (y1 - y0) > 0 ? 1 : 0;
 }
 
 int32_t LeftChainStep(const int32_t* xs, const int32_t* ys, int32_t count) {
     if (count < 3) return 1;
-    const int32_t turn = Turn(xs[0], ys[0], xs[1], ys[1], xs[2], ys[2]);
+    // In 64 bits: with 16-bit coordinates the products reach 2^32, and a
+    // wrapped turn would send both chains the wrong way round.
+    const int64_t turn = (int64_t{xs[1]} - xs[0]) * (int64_t{ys[2]} - ys[0]) -
+                         (int64_t{xs[2]} - xs[0]) * (int64_t{ys[1]} - ys[0]);
     if (turn != 0) return turn > 0 ? -1 : 1;
     // A redundant vertex among the first three: the signed area decides.
     int64_t area = 0;

@@ -130,14 +130,18 @@ TEST_F(FlatPolygon, StyleBitsAreIgnoredAndZeroMeansReplace) {
     EXPECT_EQ(canvas.Get(3, 2), 0x00123456u);
 }
 
-// An edge may cross the whole 16-bit coordinate range: its right edge runs
-// 32800 columns over 30000 rows, about 1.09 per row, and passes the viewport.
-TEST_F(FlatPolygon, EdgesWiderThanHalfTheCoordinateRange) {
+// Outlines may span the whole 16-bit coordinate range.
+TEST_F(FlatPolygon, OutlinesAcrossTheWholeCoordinateRange) {
+    // The right edge runs 32800 columns over 30000 rows, about 1.09 per row.
     QRV_Tri(-16392, -14994, 16408, 15006, -16392, 30000, kWhite, 2);
     EXPECT_EQ(RowExtent(canvas, 5), "0..5");
     EXPECT_EQ(RowExtent(canvas, 6), "0..6");
     EXPECT_EQ(RowExtent(canvas, 7), "0..7");
     EXPECT_EQ(RowExtent(canvas, 11), "0..12");
+    // Sides of 60000: the winding of the first three vertices is still clockwise.
+    canvas.Clear(0);
+    QRV_Quad(-30000, -30000, 30000, -30000, 30000, 30000, -30000, 30000, kWhite, 2);
+    for (int y = 0; y < canvas.height; ++y) EXPECT_EQ(RowExtent(canvas, y), "0..15") << "row " << y;
 }
 
 // Clipped rows take x / 65536 truncated toward zero, not the floor.

@@ -7,10 +7,7 @@
 #include "polygons/edge_walk.h"
 #include "polygons/gouraud_spans.h"
 #include "polygons/poly_test_util.h"
-#include "primitives/packed.h"
 #include "primitives/span_test_util.h"
-#include "quorvel.h"
-#include "support/canvas.h"
 
 using namespace qrvtest;
 using qrv::SpanRecord;
@@ -26,90 +23,70 @@ SpanRecord GouraudSpan(int y, int x0, int x1, uint32_t left, uint32_t right) {
 
 constexpr int kGouraudModes[] = {1, 2, 32, 64, 128, 2048, 4096};
 
-class GouraudSpans : public ::testing::Test {
+class Gouraud : public ::testing::Test {
 protected:
     SettingsGuard guard;
-    void SetUp() override { QRV_Init_Lib(); }
+    Canvas canvas{32, 24, 4};
+    void SetUp() override {
+        QRV_Init_Lib();
+        canvas.Select();
+    }
 };
 
-TEST_F(GouraudSpans, GradientTableIn565) {
-    Canvas c(8, 1, 1);
-    c.Select();
-    const SpanRecord r = GouraudSpan(0, 0, 8, 0x000000, 0x0000FF);
-    for (auto set : {qrv::KernelSet::Scalar, qrv::KernelSet::Sse2}) {
-        qrv::SetKernelSet(set);
-        c.Clear(0);
-        qrv::DrawGouraudSpans(&r, 1, 0, 2);
-        const uint32_t blue[8] = {0, 3, 7, 11, 15, 19, 23, 27};
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(c.Get(x, 0), blue[x]) << x;
-    }
-}
-
-TEST_F(GouraudSpans, ChannelReductionPerFormat) {
+// Each channel's integer part cut to the field width; the pixels either side
+// of the span keep their bytes.
+TEST_F(Gouraud, SpanChannelReductionPerFormat) {
+    struct Case {
+        int format;
+        uint32_t left, right;
+        std::vector<uint32_t> want;
+    };
     // Red 0 -> 0xFF over 4 pixels: integer parts 0, 63, 127, 191.
-    const SpanRecord r = GouraudSpan(0, 0, 4, 0x000010, 0xFF0010);
-    const uint32_t want[6][4] = {{},
-                                 {0x0002, 0x3802, 0x7802, 0xB802},
-                                 {0x0002, 0x1C02, 0x3C02, 0x5C02},
-                                 {0x000010, 0x3F0010, 0x7F0010, 0xBF0010},
-                                 {0x000010, 0x3F0010, 0x7F0010, 0xBF0010},
-                                 {0x000010, 0x3F0010, 0x7F0010, 0xBF0010}};
-    for (int format : kAllFormats) {
-        Canvas c(4, 1, format);
+    const Case cases[] = {{1, 0x000000, 0x0000FF, {0, 3, 7, 11, 15, 19, 23, 27}},
+                          {1, 0x000010, 0xFF0010, {0x0002, 0x3802, 0x7802, 0xB802}},
+                          {2, 0x000010, 0xFF0010, {0x0002, 0x1C02, 0x3C02, 0x5C02}},
+                          {3, 0x000010, 0xFF0010, {0x000010, 0x3F0010, 0x7F0010, 0xBF0010}},
+                          {4, 0x000010, 0xFF0010, {0x000010, 0x3F0010, 0x7F0010, 0xBF0010}},
+                          {5, 0x000010, 0xFF0010, {0x000010, 0x3F0010, 0x7F0010, 0xBF0010}}};
+    for (const Case& k : cases) {
+        const int n = static_cast<int>(k.want.size());
+        Canvas c(n + 2, 1, k.format);
         c.Clear(0xFF);
         c.Select();
+        const SpanRecord r = GouraudSpan(0, 1, n + 1, k.left, k.right);
         qrv::DrawGouraudSpans(&r, 1, 0, 1);
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(c.Get(x, 0), want[format][x]) << "format " << format << " x " << x;
+        for (int x = 0; x < n + 2; ++x)
+            EXPECT_EQ(c.Get(x, 0), x == 0 || x > n ? PixelMask(k.format) : k.want[x - 1]) << k.format << " " << x;
     }
 }
 
-TEST_F(GouraudSpans, BlendingModesCombinePerChannelAndClearTheTopByte) {
+// Pixel 1 has the interpolated colour 0x3F0010 over 0xFF808080: blending modes
+// combine per channel and clear the top byte; modes without a Gouraud renderer
+// draw nothing.
+TEST_F(Gouraud, SpanBlendingModesCombinePerChannelAndClearTheTopByte) {
     Canvas c(4, 1, 5);
     c.Select();
     const SpanRecord r = GouraudSpan(0, 0, 4, 0x000010, 0xFF0010);
-    struct Case { int mode; uint32_t pixel1; };
-    // Pixel 1 has interpolated colour 0x3F0010 over 0xFF808080.
-    const Case cases[] = {{32, 0x005F4048}, {64, 0x00BF8090}, {128, 0x00418070}, {2048, 0x001F0008}, {4096, 0}};
-    for (auto set : {qrv::KernelSet::Scalar, qrv::KernelSet::Sse2}) {
-        qrv::SetKernelSet(set);
-        for (const Case& k : cases) {
-            for (int x = 0; x < 4; ++x) c.Set(x, 0, 0xFF808080);
-            qrv::DrawGouraudSpans(&r, 1, 0, k.mode);
-            EXPECT_EQ(c.Get(1, 0), k.pixel1) << "mode " << k.mode;
-        }
+    const uint32_t cases[][2] = {{32, 0x005F4048}, {64, 0x00BF8090}, {128, 0x00418070}, {2048, 0x001F0008},
+                                 {4096, 0},        {0, 0xFF808080},  {8, 0xFF808080},   {16, 0xFF808080},
+                                 {256, 0xFF808080}, {512, 0xFF808080}, {1024, 0xFF808080}, {8192, 0xFF808080}};
+    for (const auto& [mode, pixel1] : cases) {
+        for (int x = 0; x < 4; ++x) c.Set(x, 0, 0xFF808080);
+        qrv::DrawGouraudSpans(&r, 1, 0, static_cast<int32_t>(mode));
+        EXPECT_EQ(c.Get(1, 0), pixel1) << "mode " << mode;
     }
 }
 
-TEST_F(GouraudSpans, InkAlphaAndUnknownModesDrawNothing) {
-    Canvas c(8, 2, 4);
-    c.Select();
-    const SpanRecord r = GouraudSpan(0, 0, 8, 0x102030, 0xFFFFFF);
-    for (int mode : {0, 8, 16, 256, 512, 1024, 8192}) qrv::DrawGouraudSpans(&r, 1, 0, mode);
-    for (int x = 0; x < 8; ++x) EXPECT_EQ(c.Get(x, 0), 0u);
-}
-
-TEST_F(GouraudSpans, OddWidth24BitMultiplyWritesExactlyItsPixels) {
-    Canvas c(8, 1, 3);
-    c.Clear(0xFF);
-    c.Select();
-    const SpanRecord r = GouraudSpan(0, 1, 6, 0x000000, 0xFFFFFF);
-    qrv::DrawGouraudSpans(&r, 1, 0, 2048);
-    EXPECT_EQ(c.Get(0, 0), 0xFFFFFFu);
-    EXPECT_EQ(c.Get(1, 0), 0u);
-    EXPECT_EQ(c.Get(5, 0), 0xCBCBCBu);  // 204 * 255 >> 8
-    EXPECT_EQ(c.Get(6, 0), 0xFFFFFFu);
-}
-
 // Equal ends go to the flat span filler, with its pixels (top bytes included).
-TEST_F(GouraudSpans, EqualEndsGiveTheSpanFillersPixels) {
+TEST_F(Gouraud, SpanEqualEndsGiveTheSpanFillersPixels) {
     std::mt19937 rng(5);
     for (int format : kAllFormats) {
         for (int mode : kGouraudModes) {
             for (int mmx : {0, 1}) {
                 QRV_SetMMXState(mmx);
-                Canvas a(20, 1, format), b(20, 1, format);
+                Canvas a(20, 1, format);
                 a.Randomise(rng);
-                b.storage = a.storage;
+                Canvas b = a;
                 const uint32_t colour = rng() & 0xFFFFFF;
                 // 16-bit ends that differ only below the format's precision count as equal.
                 const uint32_t other = format <= 2 ? colour ^ 0x030303 : colour;
@@ -129,46 +106,35 @@ TEST_F(GouraudSpans, EqualEndsGiveTheSpanFillersPixels) {
 }
 
 // The packed bodies give the plain bodies' pixels.
-TEST_F(GouraudSpans, PackedBodiesMatchPlainBodies) {
+TEST_F(Gouraud, SpanPackedBodiesMatchPlainBodies) {
     if (!qrv::HavePackedKernels()) GTEST_SKIP();
     std::mt19937 rng(99);
     for (int format : kAllFormats) {
         for (int mode : kGouraudModes) {
-            Canvas plain(310, 6, format), packed(310, 6, format);
+            Canvas plain(310, 6, format);
             plain.Randomise(rng);
-            packed.storage = plain.storage;
+            Canvas packed = plain;
             std::vector<SpanRecord> spans;
             for (int i = 0; i < 60; ++i) {
                 const int x0 = static_cast<int>(rng() % 310);
-                const int len = static_cast<int>(rng() % 301) - 4;
-                const int x1 = std::min(310, x0 + len);
+                const int x1 = std::min(310, x0 + static_cast<int>(rng() % 301) - 4);
                 spans.push_back(GouraudSpan(static_cast<int>(rng() % 6), x0, x1, rng() & 0xFFFFFF, rng() & 0xFFFFFF));
             }
-            qrv::SetKernelSet(qrv::KernelSet::Scalar);
-            plain.Select();
-            qrv::DrawGouraudSpans(spans.data(), static_cast<int32_t>(spans.size()), 0, mode);
-            qrv::SetKernelSet(qrv::KernelSet::Sse2);
-            packed.Select();
-            qrv::DrawGouraudSpans(spans.data(), static_cast<int32_t>(spans.size()), 0, mode);
+            for (Canvas* c : {&plain, &packed}) {
+                qrv::SetKernelSet(c == &plain ? qrv::KernelSet::Scalar : qrv::KernelSet::Sse2);
+                c->Select();
+                qrv::DrawGouraudSpans(spans.data(), static_cast<int32_t>(spans.size()), 0, mode);
+            }
             ASSERT_TRUE(packed.GuardsIntact());
             EXPECT_TRUE(plain.storage == packed.storage) << "format " << format << " mode " << mode;
         }
     }
 }
 
-class GouraudPolygon : public ::testing::Test {
-protected:
-    Canvas canvas{16, 12, 4};
-    void SetUp() override {
-        QRV_Init_Lib();
-        canvas.Select();
-    }
-};
-
 // Equal vertex colours render as the flat quad; a flat quad's slots shaded
 // with other colours keep its outline; top bytes of vertex colours are ignored.
-TEST_F(GouraudPolygon, SharesTheFlatOutline) {
-    Canvas flat(16, 12, 4);
+TEST_F(Gouraud, PolygonSharesTheFlatOutline) {
+    Canvas flat(32, 24, 4);
     flat.Select();
     QRV_Quad(1, 1, 14, 3, 11, 11, 2, 8, 0x00345678, 2);
     canvas.Select();
@@ -180,7 +146,7 @@ TEST_F(GouraudPolygon, SharesTheFlatOutline) {
     EXPECT_EQ(Picture(canvas), Picture(flat));
 }
 
-TEST_F(GouraudPolygon, ColoursFollowTheEdgesAcrossVertices) {
+TEST_F(Gouraud, PolygonColoursFollowTheEdgesAcrossVertices) {
     // A vertical gradient down a rectangle: every row has one colour, stepping
     // by 0x10 per row in green.
     QRV_QuadG(2, 0, 0x000000, 10, 0, 0x000000, 10, 8, 0x008000, 2, 8, 0x008000, 2);
@@ -193,29 +159,20 @@ TEST_F(GouraudPolygon, ColoursFollowTheEdgesAcrossVertices) {
 
 // Rows cut by the viewport recompute their end colours from the chain
 // colours and the per-pixel slope over the unclipped width.
-TEST_F(GouraudPolygon, ClippedRowsAdvanceTheirEndColours) {
-    QRV_QuadG(-4, 0, 0x000000, 12, 0, 0x0000FF, 12, 4, 0x0000FF, -4, 4, 0x000000, 2);
-    EXPECT_EQ(canvas.Get(0, 0), 0x3Fu);   // 4 pixels of (255 << 16) / 16 in
-    EXPECT_EQ(canvas.Get(11, 3), 0xEFu);  // then 16 per pixel
-    EXPECT_EQ(canvas.Get(12, 0), 0u);
-    canvas.Clear(0);
-    QRV_SetBufferViewPort(0, 0, 8, 12);
-    QRV_QuadG(-4, 0, 0x000000, 12, 0, 0x0000FF, 12, 4, 0x0000FF, -4, 4, 0x000000, 2);
-    EXPECT_EQ(canvas.Get(0, 0), 0x3Fu);
-    EXPECT_EQ(canvas.Get(7, 0), 0xAFu);   // right end colour 191, never reached
-    EXPECT_EQ(canvas.Get(8, 0), 0u);
+TEST_F(Gouraud, ClippedPolygonRowsAdvanceTheirEndColours) {
+    for (int32_t right : {32, 8}) {
+        canvas.Clear(0);
+        QRV_SetBufferViewPort(0, 0, right, 24);
+        QRV_QuadG(-4, 0, 0x000000, 12, 0, 0x0000FF, 12, 4, 0x0000FF, -4, 4, 0x000000, 2);
+        EXPECT_EQ(canvas.Get(0, 0), 0x3Fu);  // 4 pixels of (255 << 16) / 16 in, then 16 per pixel
+        EXPECT_EQ(canvas.Get(std::min(right, 12) - 1, 3), right == 8 ? 0xAFu : 0xEFu);
+        EXPECT_EQ(RowExtent(canvas, 3), right == 8 ? "0..7" : "0..11");
+    }
 }
 
-class GouraudStrips : public ::testing::Test {
-protected:
-    Canvas canvas{32, 24, 4};
-    void SetUp() override {
-        QRV_Init_Lib();
-        canvas.Select();
-    }
-};
-
-TEST_F(GouraudStrips, HorizontalStripStopsBeforeItsEndColumn) {
+// A strip stops before its end column, whichever end comes first, and keeps
+// its gradient when clipped; the vertical strip draws in every format.
+TEST_F(Gouraud, Strips) {
     QRV_HoriGouraudStrip(10, 0x000000, 20, 0xFF0000, 3);
     EXPECT_EQ(RowExtent(canvas, 3), "11..19");  // column 10 is black
     EXPECT_EQ(canvas.Get(19, 3), 0x00E50000u);  // 9 * (255 << 16) / 10
@@ -223,24 +180,19 @@ TEST_F(GouraudStrips, HorizontalStripStopsBeforeItsEndColumn) {
     swapped.Select();
     QRV_HoriGouraudStrip(20, 0xFF0000, 10, 0x000000, 3);
     EXPECT_TRUE(swapped.storage == canvas.storage);
-}
 
-TEST_F(GouraudStrips, ClippedStripKeepsItsGradient) {
+    canvas.Clear(0);
+    canvas.Select();
     QRV_HoriGouraudStrip(-10, 0x000000, 10, 0x0000FF, 0);
     QRV_VertGouraudStrip(-10, 0x000000, 10, 0x0000FF, 0);
+    EXPECT_EQ(RowExtent(canvas, 0), "0..9");
     EXPECT_EQ(canvas.Get(0, 0), 10u * 255 / 20);
     EXPECT_EQ(canvas.Get(9, 0), 19u * 255 / 20);
     EXPECT_EQ(canvas.Get(0, 9), 19u * 255 / 20);
-    EXPECT_EQ(canvas.Get(10, 0), 0u);
     EXPECT_EQ(canvas.Get(0, 10), 0u);
-    QRV_HoriGouraudStrip(0, 0xFFFFFF, 10, 0xFFFFFF, 24);  // below the viewport
-    QRV_VertGouraudStrip(0, 0xFFFFFF, 10, 0xFFFFFF, 32);
-    QRV_HoriGouraudStrip(5, 0xFFFFFF, 5, 0xFFFFFF, 5);    // zero length
+    QRV_HoriGouraudStrip(5, 0xFFFFFF, 5, 0xFFFFFF, 5);  // zero length
     EXPECT_EQ(canvas.Get(5, 5), 0u);
-    EXPECT_TRUE(canvas.GuardsIntact());
-}
 
-TEST_F(GouraudStrips, VerticalStripDrawsInEveryFormat) {
     for (int format : kAllFormats) {
         Canvas c(4, 8, format);
         c.Select();

@@ -22,15 +22,11 @@ inline std::vector<std::string> Picture(Canvas& c) {
     return rows;
 }
 
-// The columns [first, end) of row y that are set, as "first..last", or "" when none.
+// The first and last set columns of row y as "first..last", or "" when none.
 inline std::string RowExtent(Canvas& c, int y) {
-    int first = -1, last = -1;
-    for (int x = 0; x < c.width; ++x) {
-        if (c.Get(x, y) == 0) continue;
-        if (first < 0) first = x;
-        last = x;
-    }
-    return first < 0 ? "" : std::to_string(first) + ".." + std::to_string(last);
+    const std::string row = Picture(c)[y];
+    const size_t first = row.find('#'), last = row.rfind('#');
+    return first == std::string::npos ? "" : std::to_string(first) + ".." + std::to_string(last);
 }
 
 struct ViewRect {

@@ -2,10 +2,9 @@
 
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "primitives/span_test_util.h"
-#include "quorvel.h"
-#include "support/canvas.h"
 
 using namespace qrvtest;
 
@@ -22,108 +21,98 @@ Pixels Lit(Canvas& c) {
     return lit;
 }
 
+// A line given by its minor coordinate at each step along the major axis,
+// which starts at `first`.
+Pixels Along(bool steep, int first, const std::vector<int>& minor) {
+    Pixels p;
+    for (int i = 0; i < static_cast<int>(minor.size()); ++i)
+        p.insert(steep ? std::pair{minor[i], first + i} : std::pair{first + i, minor[i]});
+    return p;
+}
+
 }  // namespace
 
-TEST(WriteLine, SinglePointAndHorizontalRunsIncludeBothEnds) {
-    for (int format : kAllFormats) {
-        Canvas c(16, 8, format);
-        c.Select();
-        QRV_WriteLine(5, 5, 5, 5, 0xFFFFFF, 1);
-        EXPECT_EQ(Lit(c), (Pixels{{5, 5}}));
-        c.Clear(0);
-        QRV_WriteLine(10, 3, 0, 3, 0xFFFFFF, 1);
-        Pixels row;
-        for (int x = 0; x <= 10; ++x) row.insert({x, 3});
-        EXPECT_EQ(Lit(c), row);
-        EXPECT_TRUE(c.GuardsIntact());
-    }
+// Exact pixels of the three line routines. The general replace line steps in
+// 16.16 with the minor axis rounded, includes both ends and gives the same
+// pixels from either end. Chosen behaviour: horizontal lines take the mode by
+// the rule every other line uses (mode AND 0xFFF0, 0 meaning replace), so mode
+// 0 and style bits draw them too. The mode line steps in 18.14 and mode 0
+// draws nothing. The 32-bit line stores its colour unconverted and starts its
+// interior without a half-pixel offset.
+TEST(Lines, ExactPixels) {
+    SettingsGuard guard;
+    QRV_SetInkAlpha(255);
+    enum Entry { kGeneral, kModeLine, k32Bit };
+    struct Case { Entry entry; int x1, y1, x2, y2, mode; bool steep; int first; std::vector<int> minor; };
+    const Case cases[] = {
+        {kGeneral, 5, 5, 5, 5, 1, true, 5, {5}},
+        {kGeneral, 10, 3, 0, 3, 1, false, 0, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
+        {kGeneral, 2, 1, 6, 1, 0, false, 2, {1, 1, 1, 1, 1}},
+        {kGeneral, 2, 1, 6, 1, 0x12, false, 2, {1, 1, 1, 1, 1}},  // a style bit and ink alpha 255
+        {kGeneral, 2, 3, 2, 0, 0, true, 0, {2, 2, 2, 2}},
+        {kGeneral, 0, 0, 10, 5, 0, false, 0, {0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5}},
+        {kGeneral, 10, 5, 0, 0, 2, false, 0, {0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5}},
+        {kGeneral, 0, 10, 3, 0, 1, true, 0, {3, 3, 2, 2, 2, 1, 1, 1, 1, 0, 0}},  // steep, upwards
+        {kModeLine, 0, 0, 30, 7, 1, false, 0, {0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 3,
+                                               4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7}},
+        {kModeLine, 2, 30, 9, 0, 1, true, 0, {9, 9, 9, 8, 8, 8, 8, 7, 7, 7, 7, 6, 6, 6, 6, 5,
+                                              5, 5, 5, 5, 4, 4, 4, 4, 3, 3, 3, 3, 2, 2, 2}},
+        {kModeLine, 4, 4, 4, 4, 1, true, 4, {4}},
+        {kModeLine, 0, 0, 9, 9, 0, true, 0, {}},
+        {k32Bit, 0, 0, 10, 2, 0, false, 0, {0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2}},  // (5, 0) truncated
+        {k32Bit, 3, 7, 1, 0, 0, true, 0, {1, 1, 1, 1, 2, 2, 2, 3}},
+    };
+    for (int format : kAllFormats)
+        for (const Case& k : cases) {
+            if (k.entry == k32Bit && format < 4) continue;  // it writes 32-bit words whatever the format
+            const uint32_t colour = k.entry == k32Bit ? 0x80ABCDEF : RGBForBuffer(0xFFFFFF, format);
+            Canvas c(32, 32, format);
+            c.Select();
+            if (k.entry == kGeneral) QRV_WriteLine(k.x1, k.y1, k.x2, k.y2, 0xFFFFFF, k.mode);
+            if (k.entry == kModeLine) QRV_WriteDrawModeLine(k.x1, k.y1, k.x2, k.y2, colour, k.mode);
+            if (k.entry == k32Bit) QRV_WriteLine_32Bit(k.x1, k.y1, k.x2, k.y2, colour, 0);
+            const Pixels lit = Lit(c);
+            EXPECT_EQ(lit, Along(k.steep, k.first, k.minor))
+                << "entry " << k.entry << " format " << format << ": " << k.x1 << "," << k.y1 << " mode " << k.mode;
+            for (auto [x, y] : lit) EXPECT_EQ(c.Get(x, y), colour);
+            EXPECT_TRUE(c.GuardsIntact());
+        }
 }
 
-TEST(WriteLine, ShallowReplaceLineRoundsTheMinorAxis) {
-    Canvas c(16, 8, 4);
+// Over a long run the 18.14 slope of the mode line drifts from the 16.16
+// slope of the replace line: column 92 of this line is the first where they part.
+TEST(Lines, ModeLineAndReplaceLinePartOverLongRuns) {
+    Canvas c(104, 15, 1);
     c.Select();
-    QRV_WriteLine(0, 0, 10, 5, 0xFFFFFF, 0);
-    Pixels expected;
-    for (int x = 0; x <= 10; ++x) expected.insert({x, (x * 32768 + 32768) >> 16});
-    EXPECT_EQ(Lit(c), expected);
-    EXPECT_TRUE(expected.count({1, 1}));
-    // Drawn from the other end, the same pixels.
-    Canvas d(16, 8, 4);
-    d.Select();
-    QRV_WriteLine(10, 5, 0, 0, 0xFFFFFF, 2);
-    EXPECT_EQ(Lit(d), expected);
+    QRV_WriteDrawModeLine(0, 14, 103, 0, 0xFFFF, 1);
+    EXPECT_TRUE(Lit(c).count({92, 2}) && !Lit(c).count({92, 1}));
+    c.Clear(0);
+    QRV_WriteLine(0, 14, 103, 0, 0xFFFFFF, 0);
+    EXPECT_TRUE(Lit(c).count({92, 1}) && !Lit(c).count({92, 2}));
 }
 
-TEST(WriteLine, SteepReplaceLineRunsUpwards) {
-    for (int format : kAllFormats) {
-        Canvas c(8, 12, format);
-        c.Select();
-        QRV_WriteLine(0, 10, 3, 0, 0xFFFFFF, 1);
-        const Pixels lit = Lit(c);
-        ASSERT_EQ(lit.size(), 11u);
-        std::set<int> rows;
-        for (auto [x, y] : lit) rows.insert(y);
-        EXPECT_EQ(rows.size(), 11u);
-        EXPECT_TRUE(lit.count({0, 10}));
-        EXPECT_TRUE(lit.count({3, 0}));
-        // Column at row y: x accumulator 0x8000 + (10 - y) * ((3 << 16) / 10).
-        for (int y = 0; y <= 10; ++y) EXPECT_TRUE(lit.count({(0x8000 + (10 - y) * ((3 << 16) / 10)) >> 16, y})) << y;
-    }
-}
-
-TEST(WriteLine, InkAlphaZeroAndUnknownModesLeaveTheBuffer) {
+// Ink alpha 0 and unknown modes leave the buffer, but for the 32-bit
+// plotter: it always blends, so alpha 0 keeps the colour bytes and clears the
+// top byte, as the single-pixel blend does.
+TEST(WriteLine, InkAlphaZeroAndUnknownModes) {
     SettingsGuard guard;
     for (int format : kAllFormats) {
         Canvas c(12, 12, format);
         c.Clear(0x21);
         c.Select();
-        const auto before = c.Snapshot();
         QRV_SetInkAlpha(0);
         QRV_WriteLine(1, 4, 9, 4, 0xFFFFFF, 16);
-        if (format <= 3) QRV_WriteLine(1, 1, 9, 9, 0xFFFFFF, 16 | 2);  // no plotter: the pixel rule
-        EXPECT_TRUE(c.storage == before) << format;
+        QRV_WriteLine(1, 1, 9, 9, 0xFFFFFF, 16 | 2);
         QRV_SetInkAlpha(255);
         QRV_WriteLine(1, 1, 9, 7, 0xFFFFFF, 8192);
         QRV_WriteLine(1, 6, 9, 6, 0xFFFFFF, 8192);
         QRV_WriteLine(9, 1, 1, 7, 0xFFFFFF, 0x3000);
-        EXPECT_TRUE(c.storage == before) << format;
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 12; ++x)
+                EXPECT_EQ(c.Get(x, y), format >= 4 && x == y && x >= 1 && x <= 9 ? 0x00212121u
+                                                                                  : 0x21212121u & PixelMask(format))
+                    << format << " " << x << "," << y;
     }
-}
-
-TEST(WriteLine, ThirtyTwoBitInkAlphaLinesBlendThroughThePlotter) {
-    // The plotter always blends: alpha 0 keeps the colour bytes and clears the
-    // top byte, as the single-pixel blend does.
-    SettingsGuard guard;
-    Canvas c(8, 8, 5);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) c.Set(x, y, 0xFF204060);
-    c.Select();
-    QRV_SetInkAlpha(0);
-    QRV_WriteLine(0, 0, 7, 7, 0xFFFFFFFF, 16);
-    EXPECT_EQ(c.Get(3, 3), 0x00204060u);
-    EXPECT_EQ(c.Get(3, 4), 0xFF204060u);
-    QRV_SetInkAlpha(128);
-    QRV_WriteLine(0, 7, 7, 0, 0xFF000000, 16);
-    EXPECT_EQ(c.Get(0, 7), 0x00102030u);
-}
-
-// Chosen behaviour: a horizontal line takes the mode by the rule every other
-// line uses (mode AND 0xFFF0, 0 meaning replace), so mode 0 and style bits
-// draw it too.
-TEST(WriteLine, HorizontalLinesTakeTheModeLikeOtherLines) {
-    SettingsGuard guard;
-    QRV_SetInkAlpha(255);
-    Canvas c(12, 4, 1);
-    c.Select();
-    QRV_WriteLine(2, 1, 6, 1, 0xFFFFFF, 0);
-    QRV_WriteLine(2, 2, 6, 2, 0xFFFFFF, 0x12);  // style bit + ink alpha
-    QRV_WriteLine(2, 3, 2, 0, 0xFFFFFF, 0);     // vertical
-    for (int x = 2; x <= 6; ++x) {
-        EXPECT_EQ(c.Get(x, 1), 0xFFFFu);
-        EXPECT_EQ(c.Get(x, 2), 0xFFFFu);
-    }
-    EXPECT_EQ(c.Get(7, 1), 0u);
-    EXPECT_EQ(c.Get(2, 0), 0xFFFFu);
 }
 
 TEST(WriteLine, BlendedLinesMatchTheModeLine) {
@@ -132,78 +121,23 @@ TEST(WriteLine, BlendedLinesMatchTheModeLine) {
     SettingsGuard guard;
     QRV_SetInkAlpha(90);
     const int ends[][4] = {{0, 0, 19, 7}, {3, 14, 9, 0}, {0, 9, 19, 2}, {5, 0, 6, 14}, {19, 3, 0, 11}};
-    for (int format : kAllFormats) {
-        for (int mode : {16, 32, 64, 128, 256, 512, 1024, 2048, 4096}) {
+    for (int format : kAllFormats)
+        for (int mode : {16, 32, 64, 128, 256, 512, 1024, 2048, 4096})
             for (const auto& e : ends) {
                 std::mt19937 rng(format + mode);
                 Canvas a(20, 15, format), b(20, 15, format);
                 a.Randomise(rng);
                 b.storage = a.storage;
-                const uint32_t argb = 0x00C08040;
                 a.Select();
-                QRV_WriteLine(e[0], e[1], e[2], e[3], argb, mode);
+                QRV_WriteLine(e[0], e[1], e[2], e[3], 0x00C08040, mode);
                 b.Select();
-                const bool forward = e[0] < e[2];
-                const int xs = forward ? e[0] : e[2], ys = forward ? e[1] : e[3];
-                const int xe = forward ? e[2] : e[0], ye = forward ? e[3] : e[1];
-                QRV_WriteDrawModeLine(xs, ys, xe, ye, RGBForBuffer(argb, format), mode);
+                const int s = e[0] < e[2] ? 0 : 2;  // the mode line runs from its left end
+                QRV_WriteDrawModeLine(e[s], e[s + 1], e[2 - s], e[3 - s], RGBForBuffer(0x00C08040, format), mode);
                 EXPECT_TRUE(a.storage == b.storage) << format << " " << mode << " " << e[0];
             }
-        }
-    }
 }
 
-TEST(WriteDrawModeLine, StepsInEighteenFourteenFixedPoint) {
-    Canvas c(40, 40, 1);
-    c.Select();
-    QRV_WriteDrawModeLine(0, 0, 30, 7, 0xFFFF, 1);
-    Pixels expected;
-    const int slope = (7 << 14) / 30;
-    for (int x = 0; x <= 30; ++x) expected.insert({x, (0x2000 + x * slope) >> 14});
-    EXPECT_EQ(Lit(c), expected);
-
-    c.Clear(0);
-    QRV_WriteDrawModeLine(2, 30, 9, 0, 0xFFFF, 1);  // steep, upwards
-    expected.clear();
-    const int steep = (-7 << 14) / -30;
-    for (int k = 0; k <= 30; ++k) expected.insert({((2 << 14 | 0x2000) + k * steep) >> 14, 30 - k});
-    EXPECT_EQ(Lit(c), expected);
-
-    c.Clear(0);
-    QRV_WriteDrawModeLine(4, 4, 4, 4, 0xFFFF, 1);
-    EXPECT_EQ(Lit(c), (Pixels{{4, 4}}));
-    QRV_WriteDrawModeLine(0, 0, 9, 9, 0xFFFF, 0);
-    EXPECT_EQ(Lit(c), (Pixels{{4, 4}})) << "mode 0 draws nothing here";
-}
-
-TEST(WriteLine32Bit, StoresTheColourUnconverted) {
-    Canvas c(16, 8, 4);
-    c.Select();
-    QRV_WriteLine_32Bit(0, 0, 10, 2, 0x80ABCDEF, 0);
-    Pixels expected;
-    for (int x = 0; x < 10; ++x) expected.insert({x, (x * ((2 << 16) / 10)) >> 16});
-    expected.insert({10, 2});
-    EXPECT_EQ(Lit(c), expected);
-    EXPECT_EQ(c.Get(10, 2), 0x80ABCDEFu);
-    EXPECT_EQ(c.Get(5, 0), 0x80ABCDEFu) << "interior rows truncate";
-
-    c.Clear(0);
-    QRV_WriteLine_32Bit(3, 7, 1, 0, 0x11, 0);
-    const Pixels steep = Lit(c);
-    EXPECT_EQ(steep.size(), 8u);
-    EXPECT_TRUE(steep.count({1, 0}) && steep.count({3, 7}));
-    for (int k = 1; k < 7; ++k) EXPECT_TRUE(steep.count({(1 * 65536 + k * ((2 << 16) / 7)) >> 16, k})) << k;
-
-    // A 16-bit buffer still gets 32-bit pixels.
-    Canvas w(8, 2, 1);
-    w.Select();
-    QRV_WriteLine_32Bit(0, 0, 1, 0, 0x12345678, 0);
-    EXPECT_EQ(w.Get(0, 0), 0x5678u);
-    EXPECT_EQ(w.Get(1, 0), 0x1234u);
-    EXPECT_EQ(w.Get(2, 0), 0x5678u);
-}
-
-TEST(WriteLine32Bit, ClipsOnlyThePointAndTheVerticalColumn) {
+TEST(WriteLine32Bit, ClipsOnlyThePointAndTheVerticalColumnAndWritesWholeWords) {
     Canvas c(10, 10, 4);
     c.Select();
     QRV_SetBufferViewPort(2, 2, 8, 8);
@@ -217,4 +151,12 @@ TEST(WriteLine32Bit, ClipsOnlyThePointAndTheVerticalColumn) {
     EXPECT_EQ(lit.size(), 10u + 9u + 1u);
     EXPECT_TRUE(lit.count({3, 9}) && lit.count({9, 0}) && lit.count({4, 4}));
     EXPECT_TRUE(c.GuardsIntact());
+
+    // A 16-bit buffer still gets 32-bit words.
+    Canvas w(8, 2, 1);
+    w.Select();
+    QRV_WriteLine_32Bit(0, 0, 1, 0, 0x12345678, 0);
+    EXPECT_EQ(w.Get(0, 0), 0x5678u);
+    EXPECT_EQ(w.Get(1, 0), 0x1234u);
+    EXPECT_EQ(w.Get(2, 0), 0x5678u);
 }

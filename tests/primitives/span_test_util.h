@@ -1,4 +1,4 @@
-// Helpers shared by the span and line suites.
+// Helpers shared by the span, line and shape suites.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -33,34 +33,31 @@ inline qrv::SpanRecord Span(int y, int x0, int x1) {
     return r;
 }
 
+inline uint32_t PixelMask(int format) { return format <= 2 ? 0xFFFFu : format == 3 ? 0xFFFFFFu : 0xFFFFFFFFu; }
+
 // A colour in buffer format with random fields, never 0 (add and subtract
 // skip a zero colour) and with bit 15 of 5-5-5 and the 32-bit top byte random.
 inline uint32_t RandomColour(std::mt19937& rng, int format) {
     uint32_t c;
-    do {
-        c = rng();
-        if (format <= 2) c &= 0xFFFF;
-        if (format == 3) c &= 0xFFFFFF;
-    } while (c == 0);
+    do c = rng() & PixelMask(format);
+    while (c == 0);
     return c;
 }
 
-inline uint32_t PixelMask(int format) { return format <= 2 ? 0xFFFFu : format == 3 ? 0xFFFFFFu : 0xFFFFFFFFu; }
-
-// The 32-bit modes whose packed bodies run their byte rule over the top byte.
-inline bool CombinesTopByte(int mode, int format) {
-    return format >= 4 && (mode == 64 || mode == 128 || mode == 4096 || mode == 2048);
-}
-
-// The byte rule of those modes, for the top byte.
-inline uint32_t TopByteRule(int mode, uint32_t d, uint32_t c) {
-    const uint32_t x = d >> 24, y = c >> 24;
-    switch (mode) {
-        case 64: return x + y > 255 ? 255 : x + y;
-        case 128: return x > y ? x - y : 0;
-        case 4096: return y > x ? y - x : 0;
-        default: return (x * y) >> 8;
+// Random records inside the canvas: empty and reversed ones, odd and even
+// starts, one-pixel runs, overlapping rows.
+inline std::vector<qrv::SpanRecord> RandomSpans(std::mt19937& rng, int width, int height, int count) {
+    std::vector<qrv::SpanRecord> spans;
+    for (int i = 0; i < count; ++i) {
+        const int y = static_cast<int>(rng() % height);
+        const int a = static_cast<int>(rng() % (width + 1)), b = static_cast<int>(rng() % (width + 1));
+        switch (rng() % 4) {
+            case 0: spans.push_back(Span(y, b, a)); break;  // reversed or empty
+            case 1: spans.push_back(Span(y, a, a < width ? a + 1 : a)); break;
+            default: spans.push_back(Span(y, a < b ? a : b, a < b ? b : a));
+        }
     }
+    return spans;
 }
 
 }  // namespace qrvtest

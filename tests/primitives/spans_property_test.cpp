@@ -6,79 +6,48 @@
 #include <random>
 #include <vector>
 
-#include "primitives/packed.h"
 #include "primitives/span_test_util.h"
-#include "primitives/spans.h"
-#include "quorvel.h"
-#include "support/canvas.h"
 
 using namespace qrvtest;
 using qrv::KernelSet;
 using qrv::SpanRecord;
 
-namespace {
-
+// Runs of 0 to 331 pixels from every start column, some reversed.
 constexpr int kWidth = 331;
 constexpr int kHeight = 24;
-
-// Lengths 0 to 300 from every start column; some reversed.
-std::vector<SpanRecord> RandomRuns(std::mt19937& rng) {
-    std::vector<SpanRecord> spans;
-    for (int y = 0; y < kHeight; ++y) {
-        const int x0 = static_cast<int>(rng() % (kWidth - 300));
-        const int len = static_cast<int>(rng() % 301);
-        spans.push_back(rng() % 16 == 0 ? Span(y, x0 + len, x0) : Span(y, x0, x0 + len));
-    }
-    return spans;
-}
-
-uint32_t ColourFor(std::mt19937& rng, int format, int round) {
-    if (round == 0) return 0;                       // add and subtract stop early
-    if (round == 1) return PixelMask(format);       // saturates every field
-    return RandomColour(rng, format);
-}
-
-}  // namespace
 
 TEST(PackedSpans, EqualThePlainLoopsForEveryModeFormatAndMmxState) {
     SettingsGuard guard;
     if (!qrv::HavePackedKernels()) GTEST_SKIP() << "no packed loops in this build";
     const int alphas[] = {1, 15, 16, 17, 100, 239, 240, 254, 255};
     std::mt19937 rng(20261206);
-    for (int format : kAllFormats) {
+    for (int format : kAllFormats)
         for (int slack : {0, 1, 2, 3}) {
             Canvas plain(kWidth, kHeight, format, slack), packed(kWidth, kHeight, format, slack);
-            for (int mode : kAllModes) {
-                for (int mmx : {0, 1}) {
-                    QRV_SetMMXState(mmx);
+            for (int mode : kAllModes)
+                for (int mmx : {0, 1})
                     for (int round = 0; round < 8; ++round) {
+                        QRV_SetMMXState(mmx);
                         QRV_SetInkAlpha(mode == 16 ? alphas[rng() % 9] : 100);
                         plain.Randomise(rng);
                         packed.storage = plain.storage;
-                        const uint32_t colour = ColourFor(rng, format, round);
-                        const auto spans = RandomRuns(rng);
-                        const int32_t count = static_cast<int32_t>(spans.size());
+                        // Colour 0 stops add and subtract early; all ones saturates every field.
+                        const uint32_t colour = round == 0 ? 0 : round == 1 ? PixelMask(format) : RandomColour(rng, format);
+                        const auto spans = RandomSpans(rng, kWidth, kHeight, kHeight);
                         const int stripY = static_cast<int>(rng() % kHeight), stripX = static_cast<int>(rng() % 40);
                         const int stripEnd = stripX + static_cast<int>(rng() % 290);
-
-                        qrv::SetKernelSet(KernelSet::Scalar);
-                        plain.Select();
-                        qrv::FillSpans(spans.data(), count, colour, mode);
-                        QRV_DrawStrip(stripY, stripX, stripEnd, colour, mode);
-                        qrv::SetKernelSet(KernelSet::Sse2);
-                        packed.Select();
-                        qrv::FillSpans(spans.data(), count, colour, mode);
-                        QRV_DrawStrip(stripY, stripX, stripEnd, colour, mode);
-
+                        for (Canvas* c : {&plain, &packed}) {
+                            qrv::SetKernelSet(c == &plain ? KernelSet::Scalar : KernelSet::Sse2);
+                            c->Select();
+                            qrv::FillSpans(spans.data(), static_cast<int32_t>(spans.size()), colour, mode);
+                            QRV_DrawStrip(stripY, stripX, stripEnd, colour, mode);
+                        }
                         ASSERT_TRUE(packed.GuardsIntact());
                         ASSERT_TRUE(plain.storage == packed.storage)
                             << "format " << format << " mode " << mode << " mmx " << mmx << " alpha "
                             << QRV_GetInkAlpha() << " colour " << std::hex << colour << " slack " << slack;
                     }
-                }
-            }
         }
-    }
 }
 
 // A run that ends on the last byte before an inaccessible page: any read or
@@ -92,23 +61,20 @@ TEST(PackedSpans, NeverTouchTheByteAfterTheLastPixel) {
     ASSERT_EQ(mprotect(block + page, page, PROT_NONE), 0);
     for (auto set : {KernelSet::Scalar, KernelSet::Sse2}) {
         qrv::SetKernelSet(set);
-        for (int format : kAllFormats) {
-            const int bpp = BytesPerPixel(format);
-            for (int pixels : {1, 3, 4, 5, 15, 16, 17, 33, 64, 100}) {
+        for (int format : kAllFormats)
+            for (int pixels : {1, 3, 4, 5, 15, 16, 17, 33, 64, 100})
                 for (int skew = 0; skew < 16; ++skew) {
-                    uint8_t* end = block + page - skew;
-                    uint8_t* row = end - pixels * bpp;
-                    QRV_SetBuffer(row, pixels * bpp, format);
+                    const int bytes = pixels * BytesPerPixel(format);
+                    QRV_SetBuffer(block + page - skew - bytes, bytes, format);
+                    const SpanRecord r = Span(0, 0, pixels);
+                    const uint32_t colour = 0x00C08040 & PixelMask(format);
                     for (int mode : kAllModes)
                         for (int mmx : {0, 1}) {
                             QRV_SetMMXState(mmx);
-                            const SpanRecord r = Span(0, 0, pixels);
-                            qrv::FillSpans(&r, 1, 0x00C08040 & PixelMask(format), mode);
-                            QRV_DrawStrip(0, 0, pixels, 0x00C08040 & PixelMask(format), mode);
+                            qrv::FillSpans(&r, 1, colour, mode);
+                            QRV_DrawStrip(0, 0, pixels, colour, mode);
                         }
                 }
-            }
-        }
     }
     munmap(block, 2 * page);
 }

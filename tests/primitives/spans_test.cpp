@@ -8,11 +8,9 @@ using namespace qrvtest;
 using qrv::KernelSet;
 using qrv::SpanRecord;
 
-namespace {
-
 // The top byte of a 32-bit pixel under the packed add, subtract, reverse
 // subtract and multiply bodies with MMX state 1: the byte rule of the mode.
-uint32_t TopByteRule(int mode, uint32_t d, uint32_t c) {
+static uint32_t TopByteRule(int mode, uint32_t d, uint32_t c) {
     const uint32_t x = d >> 24, y = c >> 24;
     switch (mode) {
         case 64: return x + y > 255 ? 255 : x + y;
@@ -21,8 +19,6 @@ uint32_t TopByteRule(int mode, uint32_t d, uint32_t c) {
         default: return (x * y) >> 8;
     }
 }
-
-}  // namespace
 
 // Random records and strips with a mid-range alpha and a non-zero colour give
 // the single-pixel results, except the top byte of the packed 32-bit bodies

@@ -22,43 +22,45 @@ constexpr int32_t Shl(int32_t v, int n) { return static_cast<int32_t>(static_cas
 
 constexpr int32_t Abs(int32_t v) { return v < 0 ? static_cast<int32_t>(0u - static_cast<uint32_t>(v)) : v; }
 
-// The replace line of the general routine: 16.16 steps, minor axis rounded.
-template <class F>
-void ReplaceLine(int32_t xs, int32_t ys, int32_t dx, int32_t dy, uint32_t c) {
+// Steps one pixel at a time along the major axis from (x1, y1), with a
+// kFrac-bit accumulator on the minor axis that starts half a pixel in, so the
+// minor coordinate rounds. Steep lines (|dy| >= dx) take the caller's slope;
+// plot(x, y) writes each pixel, both ends included.
+template <int kFrac, class Plot>
+void StepLine(int32_t x1, int32_t y1, int32_t dx, int32_t dy, int32_t steepSlope, Plot plot) {
+    constexpr int32_t kHalf = 1 << (kFrac - 1);
     const int32_t ady = Abs(dy);
     if (ady >= dx) {
         const int32_t step = dy < 0 ? -1 : 1;
-        const int32_t slope = Quotient(Shl(dx, 16), ady);
-        int32_t acc = Shl(xs, 16) | 0x8000;
-        int32_t y = ys;
-        for (uint32_t k = 0; k <= static_cast<uint32_t>(ady); ++k, y += step, acc += slope)
-            F::Store(PixelAddress(acc >> 16, y, F::kBytes), c);
+        int32_t acc = Shl(x1, kFrac) | kHalf;
+        int32_t y = y1;
+        for (uint32_t k = 0; k <= static_cast<uint32_t>(ady); ++k, y += step, acc += steepSlope) plot(acc >> kFrac, y);
     } else {
-        const int32_t slope = Quotient(Shl(dy, 16), dx);
-        int32_t acc = Shl(ys, 16) | 0x8000;
-        int32_t x = xs;
-        for (uint32_t k = 0; k <= static_cast<uint32_t>(dx); ++k, ++x, acc += slope)
-            F::Store(PixelAddress(x, acc >> 16, F::kBytes), c);
+        const int32_t slope = Quotient(Shl(dy, kFrac), dx);
+        int32_t acc = Shl(y1, kFrac) | kHalf;
+        int32_t x = x1;
+        for (uint32_t k = 0; k <= static_cast<uint32_t>(dx); ++k, ++x, acc += slope) plot(x, acc >> kFrac);
     }
+}
+
+// The replace line of the general routine: 16.16 steps, dx >= 0.
+template <class F>
+void ReplaceLine(int32_t xs, int32_t ys, int32_t dx, int32_t dy, uint32_t c) {
+    const int32_t ady = Abs(dy);
+    const int32_t steepSlope = ady == 0 ? 0 : Quotient(Shl(dx, 16), ady);
+    // The buffer is copied so that the stores cannot make it reload per pixel.
+    const Buffer dest = g.dest;
+    StepLine<16>(xs, ys, dx, dy, steepSlope, [dest, c](int32_t x, int32_t y) {
+        F::Store(RowAddress(dest, y) + static_cast<ptrdiff_t>(x) * F::kBytes, c);
+    });
 }
 
 // The mode line: 18.14 steps, each pixel written by plot(x, y).
 template <class Plot>
 void ModeLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, Plot plot) {
     const int32_t dx = x2 - x1, dy = y2 - y1;
-    const int32_t ady = Abs(dy);
-    if (ady >= dx) {
-        const int32_t slope = dy == 0 ? 0 : Quotient(Shl(dy >= 0 ? dx : -dx, 14), dy);
-        const int32_t step = dy < 0 ? -1 : 1;
-        int32_t acc = Shl(x1, 14) | 0x2000;
-        int32_t y = y1;
-        for (uint32_t k = 0; k <= static_cast<uint32_t>(ady); ++k, y += step, acc += slope) plot(acc >> 14, y);
-    } else {
-        const int32_t slope = Quotient(Shl(dy, 14), dx);
-        int32_t acc = Shl(y1, 14) | 0x2000;
-        int32_t x = x1;
-        for (uint32_t k = 0; k <= static_cast<uint32_t>(dx); ++k, ++x, acc += slope) plot(x, acc >> 14);
-    }
+    const int32_t steepSlope = dy == 0 ? 0 : Quotient(Shl(dy >= 0 ? dx : -dx, 14), dy);
+    StepLine<14>(x1, y1, dx, dy, steepSlope, plot);
 }
 
 inline void Store32(int32_t x, int32_t y, uint32_t c) { Format32::Store(PixelAddress(x, y, 4), c); }
@@ -70,8 +72,10 @@ using PlotterLineFn = void (*)(int32_t x1, int32_t y1, int32_t x2, int32_t y2, u
 template <Ink I, class F>
 void PlotterLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t c) {
     const uint32_t alpha = static_cast<uint32_t>(g.inkAlpha);
-    ModeLine(x1, y1, x2, y2,
-             [&](int32_t x, int32_t y) { CombinePixel<I, F>(PixelAddress(x, y, F::kBytes), c, alpha); });
+    const Buffer dest = g.dest;
+    ModeLine(x1, y1, x2, y2, [dest, c, alpha](int32_t x, int32_t y) {
+        CombinePixel<I, F>(RowAddress(dest, y) + static_cast<ptrdiff_t>(x) * F::kBytes, c, alpha);
+    });
 }
 
 template <Ink I, class F>
@@ -139,25 +143,24 @@ QRV_API void QRV_CALL QRV_WriteLine_32Bit(int32_t x1, int32_t y1, int32_t x2, in
     }
     Store32(x1, y1, c);
     Store32(x2, y2, c);
-    // The interior starts without a half-pixel offset: minor coordinates truncate.
+    // The interior, k = 1 .. n - 1 along the major axis, starts without a
+    // half-pixel offset: minor coordinates truncate.
+    const auto interior = [](int32_t major0, int32_t minor0, int32_t majorLength, int32_t minorDelta, auto plot) {
+        const int32_t slope = Quotient(Shl(minorDelta, 16), majorLength);
+        int32_t acc = Shl(minor0, 16);
+        for (int32_t k = 1; k < majorLength; ++k) {
+            acc += slope;
+            plot(major0 + k, acc >> 16);
+        }
+    };
     if (Abs(x2 - x1) <= Abs(y2 - y1)) {
         const bool down = y1 < y2;
         const int32_t xt = down ? x1 : x2, yt = down ? y1 : y2, xb = down ? x2 : x1, yb = down ? y2 : y1;
-        const int32_t slope = Quotient(Shl(xb - xt, 16), yb - yt);
-        int32_t acc = Shl(xt, 16);
-        for (int32_t k = 1; k < yb - yt; ++k) {
-            acc += slope;
-            Store32(acc >> 16, yt + k, c);
-        }
+        interior(yt, xt, yb - yt, xb - xt, [c](int32_t y, int32_t x) { Store32(x, y, c); });
     } else {
         const bool right = x1 < x2;
         const int32_t xl = right ? x1 : x2, yl = right ? y1 : y2, xr = right ? x2 : x1, yr = right ? y2 : y1;
-        const int32_t slope = Quotient(Shl(yr - yl, 16), xr - xl);
-        int32_t acc = Shl(yl, 16);
-        for (int32_t k = 1; k < xr - xl; ++k) {
-            acc += slope;
-            Store32(xl + k, acc >> 16, c);
-        }
+        interior(xl, yl, xr - xl, yr - yl, [c](int32_t x, int32_t y) { Store32(x, y, c); });
     }
 }
 

@@ -194,6 +194,177 @@ QRV_API int32_t QRV_CALL QRV_GetBlitThreads(void);
 QRV_API int32_t QRV_CALL QRV_BlitAsync(int32_t value);
 QRV_API int32_t QRV_CALL QRV_GetBlitAsync(void);
 
+/* ---- Host service table ---- */
+QRV_API void QRV_CALL GCF_Retrieve(void* record);
+
+/* ---- Memory and run-length helpers ---- */
+QRV_API void QRV_CALL CopyMemory(void* source, void* destination, int32_t length);
+QRV_API void QRV_CALL FillMemory(void* destination, int32_t count, uint32_t value, int32_t sizeCode);
+QRV_API void QRV_CALL FillMemoryEx(void* destination, int32_t stride, int32_t count, uint32_t value, int32_t sizeCode);
+QRV_API int32_t QRV_CALL CompareBytes(void* a, void* b, int32_t length);
+QRV_API int32_t QRV_CALL QRV_FindRunLength(void* start, int32_t direction, int32_t maxCount, int32_t sizeCode, int32_t value);
+QRV_API int32_t QRV_CALL QRV_PixelRunLength(int32_t x, int32_t y, int32_t dx, int32_t dy, uint32_t colour);
+
+/* ---- Texture-poly draw descriptors and textured polygons ---- */
+QRV_API void QRV_CALL QRV_TriT(void* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0, int32_t x1, int32_t y1, int32_t u1, int32_t v1, int32_t x2, int32_t y2, int32_t u2, int32_t v2, void* tpd);
+QRV_API void QRV_CALL QRV_QuadT(void* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0, int32_t x1, int32_t y1, int32_t u1, int32_t v1, int32_t x2, int32_t y2, int32_t u2, int32_t v2, int32_t x3, int32_t y3, int32_t u3, int32_t v3, void* tpd);
+QRV_API void QRV_CALL QRV_DrawTexturedPoly(void* surface, int32_t count, void* tpd);
+QRV_API void QRV_CALL QRV_DrawSpritePoly(void* surface, int32_t count, void* tpd);
+QRV_API void QRV_CALL QRV_DrawSpriteQuad(void* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0, int32_t x1, int32_t y1, int32_t u1, int32_t v1, int32_t x2, int32_t y2, int32_t u2, int32_t v2, int32_t x3, int32_t y3, int32_t u3, int32_t v3, void* tpd, int32_t split);
+QRV_API void QRV_CALL QRV_DrawSpriteRGBQuad(void* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0, uint32_t colour0, int32_t x1, int32_t y1, int32_t u1, int32_t v1, uint32_t colour1, int32_t x2, int32_t y2, int32_t u2, int32_t v2, uint32_t colour2, int32_t x3, int32_t y3, int32_t u3, int32_t v3, uint32_t colour3, void* tpd, int32_t split);
+QRV_API void QRV_CALL QRV_DrawTexture(void* surface, int32_t x, int32_t y, void* tpd);
+QRV_API void QRV_CALL QRV_HoriTextureStrip(void* surface, int32_t xa, int32_t ua, int32_t va, int32_t xb, int32_t ub, int32_t vb, int32_t y);
+QRV_API void QRV_CALL QRV_VertTextureStrip(void* surface, int32_t ya, int32_t ua, int32_t va, int32_t yb, int32_t ub, int32_t vb, int32_t x);
+QRV_API void* QRV_CALL TPD_Alloc(void);
+QRV_API int32_t QRV_CALL TPD_Free(void* tpd);
+QRV_API int32_t QRV_CALL TPD_AddTexelEffect(void* tpd, int32_t effect, void* source, void* target, uint32_t arg1, uint32_t arg2, uint32_t arg3, uint32_t arg4);
+QRV_API void QRV_CALL TPD_SetMaskCompression(void* tpd, int32_t on);
+QRV_API int32_t QRV_CALL TPD_GetMaskCompression(void* tpd);
+QRV_API int32_t QRV_CALL TPD_GetGouruaudState(void* tpd);
+QRV_API int32_t QRV_CALL TPD_SetOutputEffect(void* tpd, int32_t type, int32_t param, int32_t level);
+QRV_API int32_t QRV_CALL TPD_UpdateSpriteDrawMode(void* tpd, int32_t flags, uint32_t tint, uint32_t colour, int32_t value);
+QRV_API void* QRV_CALL TPD_BuildSpriteDrawMode(int32_t flags, uint32_t tint, uint32_t colour, int32_t value);
+
+/* ---- Tile arrays and map blocks ---- */
+QRV_API int32_t QRV_CALL QRV_Blit_Tile_Array(void* tileRecords, void* map, int32_t cols, int32_t rows, int32_t tileWidth, int32_t tileHeight, int32_t x0, int32_t y0, uint32_t maskColour);
+QRV_API int32_t QRV_CALL QRV_Rect_Hit_Tile_Array(void* tileRecords, void* map, int32_t cols, int32_t rows, int32_t tileWidth, int32_t tileHeight, int32_t x0, int32_t y0, uint32_t maskColour);
+QRV_API int32_t QRV_CALL QRV_CopyRect_MoveMapBlk(void* src, int32_t x1, int32_t y1, int32_t x2, int32_t y2, void* dst, int32_t dx, int32_t dy, void* rowBuffer, uint32_t keyColour);
+
+/* ---- Display sync and the R2D2 demo ---- */
+QRV_API int32_t QRV_CALL DX_WaitVBL(void);
+QRV_API int32_t QRV_CALL DX_ScanLine(void);
+QRV_API void QRV_CALL QRV_R2D2(void* base, int32_t reserved, int32_t width, int32_t height);
+
+/* ---- Surface descriptors, peek and poke; rectangle effects and scaling ---- */
+QRV_API void* QRV_CALL QRV_AllocSurfaceDesc(int32_t format, void* pixels, int32_t pitch, int32_t width, int32_t height);
+QRV_API int32_t QRV_CALL QRV_FreeSurfaceDesc(void* desc);
+QRV_API void* QRV_CALL QRV_SetSurfaceDescVP(void* desc, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+QRV_API void* QRV_CALL QRV_SetSurfaceDescMaskColour(void* desc, uint32_t colour);
+QRV_API int32_t QRV_CALL QRV_GetSurfaceDescType(void* desc);
+QRV_API uint32_t QRV_CALL QRV_PeekSurface(void* desc, int32_t x, int32_t y);
+QRV_API void QRV_CALL QRV_PeekPixelStrip(void* desc, int32_t x1, int32_t x2, int32_t y, void* out);
+QRV_API void QRV_CALL QRV_PokeSurface(void* desc, int32_t x, int32_t y, uint32_t colour);
+QRV_API void QRV_CALL QRV_PokeSurfaceNC(void* desc, int32_t x, int32_t y, uint32_t colour);
+QRV_API void QRV_CALL QRV_FillRect_Fade(void* desc, int32_t percent);
+QRV_API void QRV_CALL QRV_FillRect_GreyScale(void* desc);
+QRV_API void QRV_CALL QRV_FillRect_Make_Alpha(void* desc, int32_t mode);
+QRV_API void QRV_CALL QRV_FillRect_Blur(void* desc, float amount);
+QRV_API void QRV_CALL QRV_FillRect_Light(void* desc, int32_t cx, int32_t cy, float intensity, float falloff, int32_t reserved);
+QRV_API void QRV_CALL QRV_FillRect_PhongMap(void* desc, int32_t cx, int32_t cy, uint32_t colour, float intensity, float falloff, int32_t reserved);
+QRV_API void QRV_CALL QRV_MirrorRect(void* desc, int32_t horizontal, int32_t vertical);
+QRV_API void QRV_CALL QRV_ScaleSurface(void* src, void* dst, int32_t mode);
+QRV_API void QRV_CALL QRV_ScaleSurface_OLD(void* src, void* dst, int32_t mode);
+QRV_API void QRV_CALL QRV_PrepareFXSurface(void* src, void* dst, int32_t mode);
+
+/* ---- Fonts ---- */
+QRV_API void* QRV_CALL CRF_Alloc(int32_t count);
+QRV_API void QRV_CALL CRF_Free(void* font);
+QRV_API void* QRV_CALL CRF_SetChrDepth(void* font, int32_t depth);
+QRV_API int32_t QRV_CALL CRF_GetChrDepth(void* font);
+QRV_API void* QRV_CALL CRF_SetMaxChrSize(void* font, int32_t width, int32_t height);
+QRV_API int32_t QRV_CALL CRF_GetMaxChrSize(void* font, int32_t which);
+QRV_API void* QRV_CALL CRF_DrawMode(void* font, int32_t mode);
+QRV_API int32_t QRV_CALL CRF_GetDrawMode(void* font);
+QRV_API void* QRV_CALL CRF_BackdropColour(void* font, uint32_t colour);
+QRV_API uint32_t QRV_CALL CRF_GetBackdropColour(void* font);
+QRV_API void* QRV_CALL CRF_GetChrInfoPtr(void* font, int32_t index);
+QRV_API int32_t QRV_CALL RFCI_GetChrUnderHang(void* info, int32_t index);
+QRV_API int32_t QRV_CALL RFCI_GetChrWidth(void* info, int32_t index);
+QRV_API int32_t QRV_CALL RFCI_GetChrOverHang(void* info, int32_t index);
+QRV_API void* QRV_CALL RFCI_SetChrUnderHang(void* info, int32_t index, int32_t value);
+QRV_API void* QRV_CALL RFCI_SetChrWidth(void* info, int32_t index, int32_t value);
+QRV_API void* QRV_CALL RFCI_SetChrOverHang(void* info, int32_t index, int32_t value);
+QRV_API void* QRV_CALL CRF_SetChrBmp(void* font, int32_t index, void* glyph);
+QRV_API void* QRV_CALL CRF_GetChrBmp(void* font, int32_t index);
+QRV_API void QRV_CALL CRF_Find_Duplicate_Chr_Buffers(void* font, void* dup);
+QRV_API int32_t QRV_CALL CRF_TextWidth(void* font, void* text, int32_t length);
+QRV_API int32_t QRV_CALL CRF_TextHeight(void* font, void* text, int32_t length, int32_t mode);
+QRV_API void QRV_CALL CRF_Write(void* font, intptr_t stream);
+QRV_API void* QRV_CALL CRF_Read(intptr_t stream);
+QRV_API void QRV_CALL CRF_Save(void* font, intptr_t target);
+QRV_API void* QRV_CALL CRF_Load(intptr_t source);
+QRV_API intptr_t QRV_CALL CRF_CompressChr(void* raw);
+QRV_API void QRV_CALL CRF_Draw(void* font, void* text, int32_t length, int32_t x, int32_t y, uint32_t colour);
+
+/* ---- Span collision ---- */
+QRV_API void* QRV_CALL Shape_Set_Buffers(void* rowTable, void* nodePool);
+QRV_API void* QRV_CALL CreateSpanCollision_Rect(void* buf, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+QRV_API void* QRV_CALL CreateSpanCollision_Ellipse(void* buf, int32_t cx, int32_t cy, int32_t rx, int32_t ry);
+QRV_API void QRV_CALL CreateSpanCollision_Polygon(void* vertices, int32_t count, void* buf);
+QRV_API void QRV_CALL CreateSpanCollision_Line(void* buf, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+QRV_API int32_t QRV_CALL CreateSpanCollision_ShapeSpanBuffer(void* buf, int32_t left, int32_t top, int32_t right, int32_t bottom, void* rowTable, int32_t ignored);
+QRV_API void QRV_CALL QRV_Draw_Shape_Span_Buffer(void* rowHeads, int32_t ignored, uint32_t colour, int32_t mode);
+QRV_API void QRV_CALL Shape_AddVert(float x, int32_t row);
+QRV_API void QRV_CALL Shape_BufferEdge(float x1, float y1, float x2, float y2, int32_t top, int32_t bottom);
+QRV_API void QRV_CALL QRV_SpanBufferCollisionPolygon(void* vertices, int32_t count, void* buf, uint32_t key);
+QRV_API int32_t QRV_CALL QRV_CompareTexturedSpans(void* a, void* b);
+QRV_API int32_t QRV_CALL QRV_CompareFilledToTexturedSpans(void* filled, void* textured);
+QRV_API int32_t QRV_CALL CreateOcclusionMapFromSpanCollision(void* buf, int32_t cellWidth, int32_t cellHeight, void* out);
+QRV_API void QRV_CALL QRV_DrawSpansEdges(void* textured);
+
+/* ---- Scene capture ---- */
+QRV_API void* QRV_CALL Scene_Write_Capture_SpriteNC(void* rec, int32_t src, int32_t x, int32_t y, int32_t a);
+QRV_API void* QRV_CALL Scene_Write_Capture_Image(void* rec, int32_t mode, int32_t src, int32_t x, int32_t y, int32_t a, int32_t w, int32_t h);
+QRV_API void* QRV_CALL Scene_Write_Capture_ImageBB(void* rec, int32_t mode, int32_t b, int32_t src, int32_t x, int32_t y, int32_t a, int32_t w, int32_t h);
+QRV_API void* QRV_CALL Scene_Write_Capture_Map(void* rec, int32_t mode, int32_t b, int32_t c, int32_t x, int32_t y, int32_t a, int32_t w, int32_t h);
+QRV_API void* QRV_CALL Scene_Write_Capture_Image_AlphaBlend(void* rec, int32_t mode, int32_t src, int32_t x, int32_t y, int32_t a, int32_t g, int32_t w, int32_t h);
+QRV_API void* QRV_CALL Scene_Write_Capture_Shape(void* rec, int32_t mode, int32_t src, int32_t x, int32_t y, int32_t a, int32_t s1, int32_t s2, int32_t s3, uint32_t colour);
+QRV_API void* QRV_CALL Scene_Write_Capture_Text(void* rec, int32_t mode, int32_t b, int32_t ignored1, int32_t ignored2, int32_t x, int32_t y, int32_t a, int32_t w, int32_t h, uint32_t colour);
+QRV_API void QRV_CALL Scene_Write_Capture_Dot(void* rec, int32_t mode, float fx, float fy, float fz, uint32_t colour);
+QRV_API void* QRV_CALL Scene_Write_Capture_Line(void* rec, int32_t mode, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t a, uint32_t colour);
+QRV_API void* QRV_CALL Scene_Write_Capture_Box(void* rec, int32_t mode, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t ignored, uint32_t colour);
+QRV_API void* QRV_CALL Scene_Write_Capture_ShadeBox(void* rec, int32_t mode, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t ignored, uint32_t k0, uint32_t k1, uint32_t k2, uint32_t k3);
+QRV_API void* QRV_CALL Scene_Write_Capture_Circle(void* rec, int32_t mode, int32_t cx, int32_t cy, int32_t a, int32_t r, uint32_t colour);
+QRV_API void* QRV_CALL Scene_Write_Capture_Ellipse(void* rec, int32_t mode, int32_t cx, int32_t cy, int32_t a, int32_t rx, int32_t ry, uint32_t colour);
+QRV_API void* QRV_CALL Scene_Write_Capture_GouraudStripH(void* rec, int32_t mode, int32_t x1, uint32_t k1, int32_t x2, uint32_t k2, int32_t y, int32_t ignored);
+QRV_API void* QRV_CALL Scene_Write_Capture_GouraudStripV(void* rec, int32_t mode, int32_t y1, uint32_t k1, int32_t y2, uint32_t k2, int32_t x, int32_t ignored);
+QRV_API void* QRV_CALL Scene_Write_Capture_TextureStripH(void* rec, int32_t mode, int32_t x1, int32_t tu1, int32_t tv1, int32_t x2, int32_t tu2, int32_t tv2, int32_t y, int32_t ignored, int32_t src);
+QRV_API void* QRV_CALL Scene_Write_Capture_TextureStripV(void* rec, int32_t mode, int32_t y1, int32_t tu1, int32_t tv1, int32_t y2, int32_t tu2, int32_t tv2, int32_t x, int32_t ignored, int32_t src);
+QRV_API void QRV_CALL Scene_Write_Capture_Tri(void* rec, int32_t mode, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t ignored, uint32_t colour, int32_t flag);
+QRV_API void QRV_CALL Scene_Write_Capture_TriG(void* rec, int32_t mode, int32_t x0, int32_t y0, uint32_t k0, int32_t x1, int32_t y1, uint32_t k1, int32_t x2, int32_t y2, uint32_t k2, int32_t ignored, int32_t flag);
+QRV_API void QRV_CALL Scene_Write_Capture_TriT(void* rec, int32_t mode, int32_t x0, int32_t y0, int32_t tu0, int32_t tv0, int32_t x1, int32_t y1, int32_t tu1, int32_t tv1, int32_t x2, int32_t y2, int32_t tu2, int32_t tv2, int32_t ignored, int32_t src, int32_t flag);
+QRV_API void QRV_CALL Scene_Write_Capture_Quad(void* rec, int32_t mode, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t ignored, uint32_t colour, int32_t flag);
+QRV_API void QRV_CALL Scene_Write_Capture_QuadG(void* rec, int32_t mode, int32_t x0, int32_t y0, uint32_t k0, int32_t x1, int32_t y1, uint32_t k1, int32_t x2, int32_t y2, uint32_t k2, int32_t x3, int32_t y3, uint32_t k3, int32_t ignored, int32_t flag);
+QRV_API void QRV_CALL Scene_Write_Capture_QuadT(void* rec, int32_t mode, int32_t x0, int32_t y0, int32_t tu0, int32_t tv0, int32_t x1, int32_t y1, int32_t tu1, int32_t tv1, int32_t x2, int32_t y2, int32_t tu2, int32_t tv2, int32_t x3, int32_t y3, int32_t tu3, int32_t tv3, int32_t ignored, int32_t src, int32_t flag);
+QRV_API void* QRV_CALL Scene_Poke_Bounding_Box(void* rec, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+QRV_API void QRV_CALL Scene_Poke_Edge_Vectors(void* out, float x1, float y1, float x2, float y2);
+QRV_API void* QRV_CALL SceneVert_iXYcombined(void* vertex, int32_t x, int32_t y);
+QRV_API void QRV_CALL SceneVert_iXYZ(void* vertex, int32_t unused1, int32_t unused2, int32_t unused3, int32_t unused4, int32_t unused5, int32_t unused6, int32_t unused7, int32_t unused8, int32_t unused9, int32_t unused10, int32_t unused11, int32_t unused12);
+QRV_API void QRV_CALL SceneVert_iTransXYZ(void* vertex, int32_t unused1, int32_t unused2, int32_t unused3, int32_t unused4, int32_t unused5, int32_t unused6, int32_t unused7, int32_t unused8, int32_t unused9, int32_t unused10, int32_t unused11, int32_t unused12);
+QRV_API void QRV_CALL SceneVert_iXYZUV(void* vertex, int32_t unused1, int32_t unused2, int32_t unused3, int32_t unused4, int32_t unused5, int32_t unused6, int32_t unused7, int32_t unused8, int32_t unused9, int32_t unused10, int32_t unused11, int32_t unused12, int32_t unused13, int32_t unused14);
+QRV_API int32_t QRV_CALL Scene_Render_Check_Object_Visible(void* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_Box(void* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_ShadeBox(void* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_Circle(void* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_Ellipse(void* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_GouraudStripH(void* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_GouraudStripV(void* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_TextureStripH(void* rec, int32_t camX, int32_t camY, void* src);
+QRV_API void QRV_CALL Scene_Render_Captured_TextureStripV(void* rec, int32_t camX, int32_t camY, void* src);
+QRV_API void QRV_CALL Scene_Render_Captured_Polygon(void* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_PolygonG(void* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_PolygonT(void* rec, int32_t camX, int32_t camY, void* s, void* t);
+
+/* ---- Maths: angles, vertex transforms, random numbers, fast calculation ---- */
+QRV_API float QRV_CALL ZK_Cos(float a);
+QRV_API float QRV_CALL ZK_Sin(float a);
+QRV_API float QRV_CALL ZK_Tan(float a);
+QRV_API float QRV_CALL ZK_Log(float x);
+QRV_API float QRV_CALL ZK_Log10(float x);
+QRV_API float QRV_CALL ZK_Power(float a, float b);
+QRV_API float QRV_CALL WrapAngle(float a);
+QRV_API float QRV_CALL ZK_WrapValue(float v, float lo, float hi);
+QRV_API void QRV_CALL Rotate2DVertexList(void* src, int32_t srcStride, void* dst, int32_t dstStride, float ox, float oy, float angle, float sx, float sy, int32_t count);
+QRV_API void QRV_CALL RotateVertexListXYZ(void* src, int32_t srcStride, void* dst, int32_t dstStride, float tx, float ty, float tz, float ax, float ay, float az, int32_t count);
+QRV_API void QRV_CALL RotateVertexListZYX(void* src, int32_t srcStride, void* dst, int32_t dstStride, float tx, float ty, float tz, float ax, float ay, float az, int32_t count);
+QRV_API void QRV_CALL LerpVertexList(void* a, int32_t aStride, void* b, int32_t bStride, void* out, int32_t outStride, int32_t count, float t);
+QRV_API void QRV_CALL RotateVertexList(void* params, void* src, int32_t srcStride, void* dst, int32_t dstStride, int32_t count);
+QRV_API void QRV_CALL RotateVertexListToCamera(void* camera, void* object, void* src, int32_t srcStride, void* dst, int32_t dstStride, int32_t count);
+QRV_API void QRV_CALL ZK_Randomize(uint32_t seed);
+QRV_API double QRV_CALL ZK_Rnd(float max);
+QRV_API uint32_t QRV_CALL ZK_RNDRGB(void);
+QRV_API float QRV_CALL ZK_FastCalc(void* vars, void* program, int32_t count);
+
 #ifdef __cplusplus
 }
 #endif

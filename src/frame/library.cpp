@@ -4,6 +4,7 @@
 #include "primitives/circle_profile.h"
 #include "primitives/pixels.h"
 #include "quorvel.h"
+#include "surfaces/work_rows.h"
 
 using namespace qrv;
 
@@ -24,10 +25,14 @@ QRV_API int32_t QRV_CALL QRV_Init_Lib(void) {
     QRV_SetThreadCount(8);
     BuildCircleProfile(kProfileScale, kProfileRadius);
     BuildPixelReaderTable();
+    FreeWorkRows();
     return 1;
 }
 
-QRV_API int32_t QRV_CALL QRV_Close_Lib(void) { return 0; }
+QRV_API int32_t QRV_CALL QRV_Close_Lib(void) {
+    FreeWorkRows();
+    return 0;
+}
 
 QRV_API void QRV_CALL QRV_SetBuffer(void* base, int32_t pitch, int32_t format) {
     SetTriple(g.dest, base, pitch, format);

@@ -1,0 +1,88 @@
+// The two passes of bilinear scaling, plain and packed: x-blends of one
+// source row at precomputed columns, then the blend of two such rows.
+// Per channel both passes compute (p * (256 - f) + q * f) >> 8, which equals
+// the two-lane rule p + floor((q - p) * f / 256) bit for bit.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "primitives/packed.h"
+#include "surfaces/surface.h"
+
+namespace qrv {
+
+constexpr uint32_t BlendPair(uint32_t p, uint32_t q, uint32_t f) {
+    const uint32_t keep = 256 - f;
+    const uint32_t rb = (((p & 0x00FF00FFu) * keep + (q & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
+    const uint32_t ag = (((p >> 8) & 0x00FF00FFu) * keep + ((q >> 8) & 0x00FF00FFu) * f) & 0xFF00FF00u;
+    return rb | ag;
+}
+
+// out[i] = blend of the source pixels at column[i] and next[i] by weight[i].
+template <class F>
+void BlendRowAlongXScalar(const uint8_t* row, const uint32_t* column, const uint32_t* next, const uint32_t* weight,
+                          uint32_t* out, int32_t n) {
+    for (int32_t i = 0; i < n; ++i)
+        out[i] = BlendPair(WidenPixel<F>(row + size_t{column[i]} * F::kBytes),
+                           WidenPixel<F>(row + size_t{next[i]} * F::kBytes), weight[i]);
+}
+
+// Blends rows top and bottom by weight v (0..255) into n 32-bit pixels at out.
+void BlendRowsScalar(const uint32_t* top, const uint32_t* bottom, uint32_t v, uint8_t* out, int32_t n);
+
+#if defined(__SSE2__)
+void BlendRowsPacked(const uint32_t* top, const uint32_t* bottom, uint32_t v, uint8_t* out, int32_t n);
+
+// Each pixel's weight in all four of its 16-bit channel lanes, for the pixels
+// in 32-bit lanes 0 and 1 (low) or 2 and 3 (high) of w.
+inline __m128i WeightLanesLow(__m128i w) {
+    const __m128i pair = _mm_or_si128(w, _mm_slli_epi32(w, 16));
+    return _mm_unpacklo_epi32(pair, pair);
+}
+inline __m128i WeightLanesHigh(__m128i w) {
+    const __m128i pair = _mm_or_si128(w, _mm_slli_epi32(w, 16));
+    return _mm_unpackhi_epi32(pair, pair);
+}
+
+template <class F>
+void BlendRowAlongXPacked(const uint8_t* row, const uint32_t* column, const uint32_t* next, const uint32_t* weight,
+                          uint32_t* out, int32_t n) {
+    const __m128i k256 = _mm_set1_epi16(256);
+    auto at = [row](uint32_t c) { return static_cast<int>(WidenPixel<F>(row + size_t{c} * F::kBytes)); };
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i p = _mm_setr_epi32(at(column[i]), at(column[i + 1]), at(column[i + 2]), at(column[i + 3]));
+        const __m128i q = _mm_setr_epi32(at(next[i]), at(next[i + 1]), at(next[i + 2]), at(next[i + 3]));
+        const __m128i w = packed::Load(reinterpret_cast<const uint8_t*>(weight + i));
+        const __m128i wLow = WeightLanesLow(w), wHigh = WeightLanesHigh(w);
+        const __m128i lo = packed::BlendLanes16(packed::WidenLow(p), _mm_mullo_epi16(packed::WidenLow(q), wLow),
+                                                _mm_sub_epi16(k256, wLow));
+        const __m128i hi = packed::BlendLanes16(packed::WidenHigh(p), _mm_mullo_epi16(packed::WidenHigh(q), wHigh),
+                                                _mm_sub_epi16(k256, wHigh));
+        packed::Store(reinterpret_cast<uint8_t*>(out + i), _mm_packus_epi16(lo, hi));
+    }
+    BlendRowAlongXScalar<F>(row, column + i, next + i, weight + i, out + i, n - i);
+}
+#endif
+
+template <class F>
+inline void BlendRowAlongX(KernelSet set, const uint8_t* row, const uint32_t* column, const uint32_t* next,
+                           const uint32_t* weight, uint32_t* out, int32_t n) {
+#if defined(__SSE2__)
+    if (set == KernelSet::Sse2) return BlendRowAlongXPacked<F>(row, column, next, weight, out, n);
+#endif
+    (void)set;
+    BlendRowAlongXScalar<F>(row, column, next, weight, out, n);
+}
+
+inline void BlendRows(KernelSet set, const uint32_t* top, const uint32_t* bottom, uint32_t v, uint8_t* out,
+                      int32_t n) {
+#if defined(__SSE2__)
+    if (set == KernelSet::Sse2) return BlendRowsPacked(top, bottom, v, out, n);
+#endif
+    (void)set;
+    BlendRowsScalar(top, bottom, v, out, n);
+}
+
+}  // namespace qrv

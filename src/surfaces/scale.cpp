@@ -51,19 +51,38 @@ void NearestRows(const QrvSurfaceDesc& src, const QrvSurfaceDesc& dst, const Sur
         column[i] = static_cast<uint32_t>(inside ? x : 0);
     }
     if (first == n) last = n;
+    // 32-bit destinations take the row directly, and a row that repeats the
+    // source row of the one above is a copy of it.
+    const bool direct = BytesPerPixel(dst.format) == 4;
+    const bool doubled = m.stepX == 0x8000;
+    const KernelSet set = ActiveKernelSet();
     int64_t rowShown = -1;
+    const uint8_t* shown = nullptr;
     for (int32_t j = out.top; j < out.bottom; ++j) {
         const int64_t y = (int64_t{j} * m.stepY) >> 16;
-        if (y != rowShown) {
+        uint8_t* target = direct ? SurfacePixelAddress(dst, out.left, j, 4) : reinterpret_cast<uint8_t*>(row);
+        if (y == rowShown) {
+            if (direct) std::memcpy(target, shown, size_t{4} * n);
+        } else {
             rowShown = y;
             const bool inside = y >= view.top && y < view.bottom && first < last;
-            std::memset(row, 0, sizeof(uint32_t) * n);
+            const int32_t from = inside ? first : n, to = inside ? last : n;
+            std::memset(target, 0, size_t{4} * from);
+            std::memset(target + size_t{4} * to, 0, size_t{4} * (n - to));
             if (inside) {
                 const uint8_t* s = SurfacePixelAddress(src, 0, static_cast<int32_t>(y), F::kBytes);
-                for (int32_t i = first; i < last; ++i) row[i] = WidenPixel<F>(s + size_t{column[i]} * F::kBytes);
+                if (doubled) {
+                    DoublePixels<F>(set, s, out.left + from, target + size_t{4} * from, to - from);
+                } else {
+                    for (int32_t i = from; i < to; ++i) {
+                        const uint32_t c = WidenPixel<F>(s + size_t{column[i]} * F::kBytes);
+                        std::memcpy(target + size_t{4} * i, &c, 4);
+                    }
+                }
             }
         }
-        PokePixelStrip(&dst, row, n, out.left, j, 0, 0);
+        shown = target;
+        if (!direct) PokePixelStrip(&dst, row, n, out.left, j, 0, 0);
     }
 }
 

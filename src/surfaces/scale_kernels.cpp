@@ -36,3 +36,4 @@ void BlendRowsPacked(const uint32_t* top, const uint32_t* bottom, uint32_t v, ui
 #endif
 
 }  // namespace qrv
+

@@ -76,6 +76,29 @@ inline void BlendRowAlongX(KernelSet set, const uint8_t* row, const uint32_t* co
     BlendRowAlongXScalar<F>(row, column, next, weight, out, n);
 }
 
+// The n pixels from output column x (a step of one half: source column
+// x >> 1 and so on) as 32-bit colours at out.
+template <class F>
+void DoublePixels(KernelSet set, const uint8_t* row, int32_t x, uint8_t* out, int32_t n) {
+    int32_t i = 0;
+    auto one = [&](int32_t k) {
+        const uint32_t c = WidenPixel<F>(row + size_t((x + k) >> 1) * F::kBytes);
+        std::memcpy(out + size_t(k) * 4, &c, 4);
+    };
+    if ((x & 1) != 0 && n > 0) one(i++);
+#if defined(__SSE2__)
+    if constexpr (F::kBytes == 4) {
+        for (; set == KernelSet::Sse2 && i + 8 <= n; i += 8) {
+            const __m128i v = packed::Load(row + size_t((x + i) >> 1) * 4);
+            packed::Store(out + size_t(i) * 4, _mm_unpacklo_epi32(v, v));
+            packed::Store(out + size_t(i) * 4 + 16, _mm_unpackhi_epi32(v, v));
+        }
+    }
+#endif
+    (void)set;
+    for (; i < n; ++i) one(i);
+}
+
 inline void BlendRows(KernelSet set, const uint32_t* top, const uint32_t* bottom, uint32_t v, uint8_t* out,
                       int32_t n) {
 #if defined(__SSE2__)

@@ -41,7 +41,7 @@ TEST(Scale, RowsEqualSingleSamples) {
     KernelSetGuard guard;
     std::mt19937 rng(3);
     struct Size { int sw, sh, dw, dh; } sizes[] = {{5, 4, 13, 11}, {13, 11, 5, 4}, {1, 1, 9, 2}, {31, 3, 64, 7},
-                                                   {7, 9, 7, 9}};
+                                                   {7, 9, 7, 9}, {6, 3, 12, 5}, {13, 2, 26, 4}};
     for (int set = 0; set < 2; ++set) {
         qrv::SetKernelSet(set ? qrv::KernelSet::Sse2 : qrv::KernelSet::Scalar);
         for (const Size& z : sizes) {

@@ -267,6 +267,77 @@ void Blits(Scene& s) {
     s.Fold(static_cast<uint32_t>(s.sameSprite.Base()[s.sameSprite.pitch * 5 + 7]));
 }
 
+// Surface descriptors over windows of the canvas (inside the viewport) and
+// over the sprites: peeks, pokes, every rectangle effect and scaling mode.
+void Surfaces(Scene& s) {
+    const int bpp = BytesPerPixel(s.format);
+    auto window = [&](int32_t x, int32_t y, int32_t w, int32_t h) {
+        return static_cast<QrvSurfaceDesc*>(Q(QRV_AllocSurfaceDesc)(
+            s.format, s.canvas.Base() + y * s.canvas.pitch + x * bpp, s.canvas.pitch, w, h));
+    };
+    auto* sprite = static_cast<QrvSurfaceDesc*>(
+        Q(QRV_AllocSurfaceDesc)(s.format, s.sameSprite.Base(), s.sameSprite.pitch, 40, 32));
+    Q(QRV_SetSurfaceDescMaskColour)(sprite, 0);
+    s.Fold(static_cast<uint32_t>(Q(QRV_GetSurfaceDescType)(sprite)));
+    for (int32_t i = 0; i < 6; ++i) s.Fold(Q(QRV_PeekSurface)(sprite, i * 7, i * 5 + 1));
+    uint32_t strip[12];
+    Q(QRV_PeekPixelStrip)(sprite, 3, 15, 9, strip);
+    for (uint32_t v : strip) s.Fold(v);
+
+    // Effects, each over its own window of the canvas.
+    QrvSurfaceDesc* w = window(kLeft, kTop, 100, 70);
+    Q(QRV_SetSurfaceDescVP)(w, 30, 12, 2, 1);
+    Q(QRV_FillRect_Fade)(w, 60);
+    Q(QRV_SetSurfaceDescVP)(w, 20, 10, 50, 25);
+    Q(QRV_FillRect_GreyScale)(w);
+    Q(QRV_SetSurfaceDescVP)(w, 60, 2, 96, 30);
+    Q(QRV_FillRect_Blur)(w, 7.5f);
+    Q(QRV_SetSurfaceDescVP)(w, 4, 30, 40, 66);
+    Q(QRV_FillRect_Light)(w, 18, 44, 300.0f, 9.0f, 0);
+    Q(QRV_SetSurfaceDescVP)(w, 44, 34, 70, 60);
+    Q(QRV_FillRect_PhongMap)(w, 56, 46, 0x00FFC080, 255.0f, 16.0f, 0);
+    Q(QRV_SetSurfaceDescVP)(w, 72, 36, 99, 69);
+    Q(QRV_MirrorRect)(w, 1, 1);
+    Q(QRV_SetSurfaceDescVP)(w, 10, 2, 19, 9);
+    Q(QRV_MirrorRect)(w, 0, 1);
+    Q(QRV_SetSurfaceDescMaskColour)(w, Q(QRV_PeekSurface)(w, 12, 4));
+    Q(QRV_FillRect_Make_Alpha)(w, 0);
+    Q(QRV_SetSurfaceDescVP)(w, -50, -50, 500, 500);  // clipped to the window
+    Q(QRV_PokeSurface)(w, 99, 69, 0x00FF00FF);
+    Q(QRV_PokeSurface)(w, 100, 69, 0xFFFFFFFF);
+    Q(QRV_PokeSurfaceNC)(w, 0, 0, 0x0000FF00);
+    s.Fold(Q(QRV_PeekSurface)(w, 99, 69));
+    s.Fold(Q(QRV_PeekSurface)(w, 100, 0));
+    Q(QRV_FreeSurfaceDesc)(w);
+
+    // Scaling the sprite into windows, up and down, in every mode.
+    const int32_t scales[][5] = {{kLeft + 2, kTop + 40, 60, 28, 0}, {kLeft + 64, kTop + 40, 33, 29, 1},
+                                 {kLeft + 40, kTop + 8, 21, 17, 1111}, {kLeft + 70, kTop + 6, 28, 26, 0}};
+    for (int32_t k = 0; k < 4; ++k) {
+        const int32_t* c = scales[k];
+        QrvSurfaceDesc* d = window(c[0], c[1], c[2], c[3]);
+        Q(QRV_SetSurfaceDescVP)(d, 2, 1, c[2] - 3, c[3] - 2);
+        if (k == 3) {
+            Q(QRV_ScaleSurface_OLD)(sprite, d, 1);
+        } else {
+            Q(QRV_ScaleSurface)(sprite, d, c[4]);
+        }
+        Q(QRV_FreeSurfaceDesc)(d);
+    }
+
+    // A 32-bit alpha surface prepared from the sprite, and a plain copy.
+    Picture prepared(5, 40, 32, 0);
+    auto* p = static_cast<QrvSurfaceDesc*>(Q(QRV_AllocSurfaceDesc)(5, prepared.Base(), prepared.pitch, 40, 32));
+    Q(QRV_PrepareFXSurface)(sprite, p, 0);
+    for (int32_t y = 0; y < 32; y += 3)
+        for (int32_t x = 0; x < 40; x += 5) s.Fold(Q(QRV_PeekSurface)(p, x, y));
+    Q(QRV_FreeSurfaceDesc)(p);
+    QrvSurfaceDesc* copy = window(kLeft + 5, kTop + 5, 20, 20);
+    Q(QRV_PrepareFXSurface)(sprite, copy, 0);
+    Q(QRV_FreeSurfaceDesc)(copy);
+    Q(QRV_FreeSurfaceDesc)(sprite);
+}
+
 // Every byte of the canvas outside the viewport, and the guard bands, still
 // hold the fill byte.
 bool OutsideIntact(Scene& s) {
@@ -286,7 +357,7 @@ bool OutsideIntact(Scene& s) {
 
 using Section = void (*)(Scene&);
 constexpr Section kSections[] = {
-    LibraryState, Colours, Pixels, StripsAndLines, Shapes, Polygons, Blits,
+    LibraryState, Colours, Pixels, StripsAndLines, Shapes, Polygons, Blits, Surfaces,
 };
 
 }  // namespace

@@ -27,7 +27,8 @@ struct Picture {
         // Smooth content with some noise, as photographs and game art have.
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                const uint32_t v = (((x * 255 / w) << 16) | ((y * 255 / h) << 8) | ((x + y) & 255)) ^ (rng() & 0x070707);
+                const uint32_t gradient = ((x * 255 / w) << 16) | ((y * 255 / h) << 8) | ((x + y) & 255);
+                const uint32_t v = gradient ^ (rng() & 0x070707);
                 std::memcpy(pixels + static_cast<size_t>(y) * pitch + 4 * x, &v, 4);
             }
     }

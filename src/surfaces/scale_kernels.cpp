@@ -18,7 +18,8 @@ void BlendRowsPacked(const uint32_t* top, const uint32_t* bottom, uint32_t v, ui
     const __m128i weight = _mm_set1_epi16(static_cast<int16_t>(v));
     const __m128i keep = _mm_set1_epi16(static_cast<int16_t>(256 - v));
     auto blend = [&](__m128i t, __m128i b) {
-        const __m128i lo = packed::BlendLanes16(packed::WidenLow(t), _mm_mullo_epi16(packed::WidenLow(b), weight), keep);
+        const __m128i lo =
+            packed::BlendLanes16(packed::WidenLow(t), _mm_mullo_epi16(packed::WidenLow(b), weight), keep);
         const __m128i hi =
             packed::BlendLanes16(packed::WidenHigh(t), _mm_mullo_epi16(packed::WidenHigh(b), weight), keep);
         return _mm_packus_epi16(lo, hi);

@@ -8,24 +8,14 @@
 #include <vector>
 
 #include "support/canvas.h"
+#include "surfaces/test_surface.h"
 #include "surfaces/surface.h"
 
 namespace {
 
 using qrvtest::Canvas;
+using qrvtest::Surface;
 using Effect = std::function<void(QrvSurfaceDesc*)>;
-
-struct Surface {
-    Canvas canvas;
-    QrvSurfaceDesc* desc;
-    Surface(int w, int h, int format)
-        : canvas(w, h, format, 4), desc(QRV_AllocSurfaceDesc(format, canvas.Base(), canvas.pitch, w, h)) {}
-    ~Surface() { QRV_FreeSurfaceDesc(desc); }
-    void Fill(uint32_t v) {
-        for (int y = 0; y < canvas.height; ++y)
-            for (int x = 0; x < canvas.width; ++x) canvas.Set(x, y, v);
-    }
-};
 
 // One pixel through one effect: a 6 x 6 surface filled with the input, the
 // pixel at (x, y) read back. Lights are centred on (1, 1).

@@ -6,19 +6,13 @@
 
 #include "primitives/packed.h"
 #include "support/canvas.h"
+#include "surfaces/test_surface.h"
 #include "surfaces/surface.h"
 
 namespace {
 
 using qrvtest::Canvas;
-
-struct Surface {
-    Canvas canvas;
-    QrvSurfaceDesc* desc;
-    Surface(int w, int h, int format)
-        : canvas(w, h, format, 4), desc(QRV_AllocSurfaceDesc(format, canvas.Base(), canvas.pitch, w, h)) {}
-    ~Surface() { QRV_FreeSurfaceDesc(desc); }
-};
+using qrvtest::Surface;
 
 // Modes 0 and 1 against single-pixel samples at (i x step, j x step), for
 // every source format, up and down (a half step included), with both kernel

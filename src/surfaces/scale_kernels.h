@@ -19,7 +19,9 @@ constexpr uint32_t BlendPair(uint32_t p, uint32_t q, uint32_t f) {
     return rb | ag;
 }
 
-// out[i] = blend of the source pixels at column[i] and next[i] by weight[i].
+// out[i] = blend of the source pixels at column[i] and next[i] by weight[i];
+// columns never decrease, and next[i] is column[i] + 1 or, at the last
+// column, column[i] itself.
 template <class F>
 void BlendRowAlongXScalar(const uint8_t* row, const uint32_t* column, const uint32_t* next, const uint32_t* weight,
                           uint32_t* out, int32_t n) {
@@ -52,8 +54,20 @@ void BlendRowAlongXPacked(const uint8_t* row, const uint32_t* column, const uint
     auto at = [row](uint32_t c) { return static_cast<int>(WidenPixel<F>(row + size_t{c} * F::kBytes)); };
     int32_t i = 0;
     for (; i + 4 <= n; i += 4) {
-        const __m128i p = _mm_setr_epi32(at(column[i]), at(column[i + 1]), at(column[i + 2]), at(column[i + 3]));
-        const __m128i q = _mm_setr_epi32(at(next[i]), at(next[i + 1]), at(next[i + 2]), at(next[i + 3]));
+        __m128i p, q;
+        // Columns only grow, so when the last of the four has its right
+        // neighbour beside it, all do: each 32-bit pair is one 8-byte load.
+        if (F::kBytes == 4 && next[i + 3] == column[i + 3] + 1) {
+            auto pair = [&](int k) {
+                return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + 4 * size_t{column[i + k]}));
+            };
+            const __m128i a = _mm_unpacklo_epi32(pair(0), pair(1)), b = _mm_unpacklo_epi32(pair(2), pair(3));
+            p = _mm_unpacklo_epi64(a, b);
+            q = _mm_unpackhi_epi64(a, b);
+        } else {
+            p = _mm_setr_epi32(at(column[i]), at(column[i + 1]), at(column[i + 2]), at(column[i + 3]));
+            q = _mm_setr_epi32(at(next[i]), at(next[i + 1]), at(next[i + 2]), at(next[i + 3]));
+        }
         const __m128i w = packed::Load(reinterpret_cast<const uint8_t*>(weight + i));
         const __m128i wLow = WeightLanesLow(w), wHigh = WeightLanesHigh(w);
         const __m128i lo = packed::BlendLanes16(packed::WidenLow(p), _mm_mullo_epi16(packed::WidenLow(q), wLow),

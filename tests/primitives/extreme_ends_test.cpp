@@ -73,7 +73,8 @@ std::string FirstDifference(const Canvas& c, const std::vector<uint8_t>& other) 
     for (size_t i = 0; i < other.size(); ++i) {
         if (other[i] == c.storage[i]) continue;
         const long off = static_cast<long>(i) - Canvas::kGuard;
-        return " first differs at (" + std::to_string(off % c.pitch / c.bpp) + ", " + std::to_string(off / c.pitch) + ")";
+        return " first differs at (" + std::to_string(off % c.pitch / c.bpp) + ", " + std::to_string(off / c.pitch) +
+               ")";
     }
     return "";
 }
@@ -181,8 +182,9 @@ TEST(ExtremeEnds, HugeShapesClipLikeOrdinaryOnes) {
     // Outlines of radius INT32_MAX centred just past INT32_MIN: only their far
     // ends reach the viewport, as a run of points on one row or column. The
     // near halves lie beyond the 32-bit range and must not wrap into view.
-    cases.push_back({"outline past the left", [](const Pen& p) { QRV_OpenCircle(kMin + 24, 20, kMax, p.argb, p.ink | 1); },
-                     [](const Pen& p) { Dots(kLeft, 20, 22, 20, p); }});
+    cases.push_back(
+        {"outline past the left", [](const Pen& p) { QRV_OpenCircle(kMin + 24, 20, kMax, p.argb, p.ink | 1); },
+         [](const Pen& p) { Dots(kLeft, 20, 22, 20, p); }});
     cases.push_back(
         {"outline past the top", [](const Pen& p) { QRV_OpenEllipse(20, kMin + 24, kMax, kMax, p.argb, p.ink | 1); },
          [](const Pen& p) { Dots(20, kTop, 20, 22, p); }});

@@ -345,7 +345,9 @@ TEST_F(Textured, GouraudColourLine) {
                           0x808080, t, 1);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) {
-            if (c.Get(x, y) != 0) ASSERT_EQ(c.Get(x, y), 0x007F7F7Fu) << x << "," << y;
+            if (c.Get(x, y) != 0) {
+                ASSERT_EQ(c.Get(x, y), 0x007F7F7Fu) << x << "," << y;
+            }
         }
     EXPECT_EQ(c.Get(4, 4), 0x007F7F7Fu);
     // A gradient from black to red over one span.

@@ -152,9 +152,9 @@ TEST(TexturedProperty, PackedEqualsPlainAndNothingOutsideTheViewport) {
 }
 
 // 32-bit texture to 32-bit destination, replace: the direct copy (no
-// effects) gives the pixels of the fetch-and-render pipeline (forced by an
-// effect without a routine) for every outline and mask setting whose mask
-// colour has a clear top byte.
+// effects; filtered spans on whole texels too) gives the pixels of the
+// fetch-and-render pipeline (forced by an effect without a routine), for mask
+// colours with a clear top byte.
 TEST(TexturedProperty, DirectCopyEqualsThePipeline) {
     QRV_Init_Lib();
     SettingsGuard guard;
@@ -162,16 +162,30 @@ TEST(TexturedProperty, DirectCopyEqualsThePipeline) {
     for (int trial = 0; trial < 1500; ++trial) {
         auto tex = RandomTexture(rng, 4);
         tex->desc.maskColour &= 0xFFFFFF;
-        const int32_t masked = static_cast<int32_t>(rng() & 1);
-        TpdHandle direct(masked, 0xFFFFFF, 0, 0), general(masked, 0xFFFFFF, 0, 0);
+        const int32_t masked = static_cast<int32_t>(rng() & 1), filtered = rng() & 1 ? INT32_MIN : 0;
+        // Unfiltered, the copy skips mask texels exactly when masked; the
+        // pipeline when compressing (and then draws nothing of an all-mask
+        // span even when not masked).
+        const int32_t compression = filtered == 0 ? masked : static_cast<int32_t>(rng() & 1);
+        TpdHandle direct(masked | filtered, 0xFFFFFF, 0, 0), general(masked | filtered, 0xFFFFFF, 0, 0);
         TPD_AddTexelEffect(general, 9, nullptr, nullptr, 0, 0, 0, 0);
-        // Unmasked, the pipeline must not drop texels to match the copy.
-        TPD_SetMaskCompression(general, masked);
+        TPD_SetMaskCompression(direct, compression);
+        TPD_SetMaskCompression(general, compression);
         Canvas a(36, 28, 4);
         RandomDrawingSetup(rng, a);
         Canvas b = a;
         RandomDraw draw(rng, 36, 28, false);
         if (draw.kind == Draw::Strip) draw.kind = Draw::Quad;
+        if (trial % 3 == 0) {
+            // Axis-aligned at scale 1: every position on a whole texel.
+            draw.kind = Draw::Quad;
+            const int32_t x = draw.v[0][0], y = draw.v[0][1], u = draw.v[0][2] & 7, v = draw.v[0][3] & 7;
+            const int32_t corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+            for (int i = 0; i < 4; ++i) {
+                draw.v[i][0] = x + 9 * corners[i][0], draw.v[i][1] = y + 7 * corners[i][1];
+                draw.v[i][2] = u + 9 * corners[i][0], draw.v[i][3] = v + 7 * corners[i][1];
+            }
+        }
         QRV_SetBuffer(a.Base(), a.pitch, 4);
         draw.Run(&tex->desc, direct);
         QRV_SetBuffer(b.Base(), b.pitch, 4);

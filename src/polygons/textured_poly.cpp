@@ -140,25 +140,22 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
     }
     int32_t k = 0;
 #if defined(__SSE2__)
-    if (usePacked) {
+    if (usePacked && alongRow) {
+        // Four texels a step; where keyed and other texels meet, the others
+        // are stored singly, so that the destination is never read.
         const __m128i keyLanes = _mm_set1_epi32(static_cast<int32_t>(key));
-        auto put = [&](int32_t at, __m128i t) {
-            uint8_t* p = reinterpret_cast<uint8_t*>(out + at);
-            packed::Store(p, packed::Select(t, packed::Load(p), _mm_cmpeq_epi32(t, keyLanes)));
-        };
-        if (alongRow) {
-            const uint8_t* row = texels + (v >> 16) * texPitch + static_cast<ptrdiff_t>(u >> 16) * 4;
-            for (; k + 4 <= width; k += 4) put(k, packed::Load(row + static_cast<ptrdiff_t>(k) * 4));
-            u += k * du;
-        } else {
-            for (; k + 4 <= width; k += 4) {
-                const uint32_t t0 = texel(u, v), t1 = texel(u + du, v + dv), t2 = texel(u + 2 * du, v + 2 * dv),
-                               t3 = texel(u + 3 * du, v + 3 * dv);
-                put(k, _mm_setr_epi32(static_cast<int32_t>(t0), static_cast<int32_t>(t1), static_cast<int32_t>(t2),
-                                      static_cast<int32_t>(t3)));
-                u += 4 * du, v += 4 * dv;
+        const auto* row = reinterpret_cast<const uint32_t*>(texels + (v >> 16) * texPitch) + (u >> 16);
+        for (; k + 4 <= width; k += 4) {
+            const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
+            const int keyed = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(t, keyLanes)));
+            if (keyed == 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), t);
+            } else if (keyed != 0xF) {
+                for (int j = 0; j < 4; ++j)
+                    if ((keyed >> j & 1) == 0) out[k + j] = row[k + j];
             }
         }
+        u += k * du;
     }
 #else
     (void)usePacked;

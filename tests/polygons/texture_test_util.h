@@ -30,6 +30,16 @@ struct Texture {
         for (size_t i = 0; i < texels.size() && i < size_t(w) * h; ++i) canvas.Set(int(i % w), int(i / w), texels[i]);
     }
     QrvSurfaceDesc* operator&() { return &desc; }
+
+    // Moves the texels into a block that ends with the last texel, so that
+    // the address sanitizer catches any read past the texture.
+    std::vector<uint8_t> exact;
+    void MakeExact() {
+        exact.assign(canvas.Base(), canvas.Base() + static_cast<size_t>(canvas.pitch) * (canvas.height - 1) +
+                                        static_cast<size_t>(canvas.width) * canvas.bpp);
+        exact.shrink_to_fit();
+        desc.pixels = exact.data();
+    }
 };
 
 struct TpdHandle {

@@ -67,6 +67,31 @@ TEST_F(Textured, UnknownAndFreedHandlesActAsNull) {
     for (int i = 1; i < 300; i += 2) TPD_Free(many[i]);
 }
 
+// Textures whose fields do not describe a readable picture draw nothing.
+TEST_F(Textured, UnusableTexturesDrawNothing) {
+    Canvas c(8, 8, 4);
+    c.Select();
+    TpdHandle t;
+    Texture tex(4, 4, 4, std::vector<uint32_t>(16, 0x123456));
+    void (*breakIt[])(QrvSurfaceDesc&) = {
+        [](QrvSurfaceDesc& d) { d.format = 0; },  [](QrvSurfaceDesc& d) { d.format = 6; },
+        [](QrvSurfaceDesc& d) { d.width = 0; },   [](QrvSurfaceDesc& d) { d.height = -1; },
+        [](QrvSurfaceDesc& d) { d.pitch = 15; },  [](QrvSurfaceDesc& d) { d.pixels = nullptr; },
+    };
+    for (auto& change : breakIt) {
+        QrvSurfaceDesc d = tex.desc;
+        change(d);
+        QRV_DrawTexture(&d, 0, 0, t);
+        QRV_QuadT(&d, 0, 0, 0, 0, 8, 0, 3, 0, 8, 8, 3, 3, 0, 8, 0, 3, t);
+        QRV_HoriTextureStrip(&d, 0, 0, 0, 8, 0x30000, 0, 1);
+        QRV_VertTextureStrip(&d, 0, 0, 0, 8, 0, 0x30000, 1);
+        QRV_DrawTexture(nullptr, 0, 0, t);
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(c.Get(i % 8, i / 8), 0u);
+    }
+    QRV_DrawTexture(&tex, 0, 0, t);
+    EXPECT_EQ(c.Get(3, 3), 0x123456u);
+}
+
 TEST_F(Textured, SpriteDrawModeEffectLists) {
     struct Effect {
         int32_t number;

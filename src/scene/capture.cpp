@@ -1,6 +1,7 @@
 // Scene record writers and the small record and vertex helpers of the host.
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "frame/numeric.h"
 #include "quorvel.h"
@@ -62,6 +63,32 @@ void FinishPoly(QrvSceneRecord* rec, int32_t flag) {
         top = std::min(top, v->y), bottom = std::max(bottom, v->y);
     }
     SetBox(rec, left, top, right, bottom);
+}
+
+struct ColouredPoint {
+    int32_t x, y;
+    uint32_t colour;
+};
+
+struct TexturedPoint {
+    int32_t x, y, u, v;
+};
+
+template <size_t N>
+void CaptureColouredPoly(QrvSceneRecord* rec, int32_t kind, int32_t mode, const ColouredPoint (&points)[N], int32_t flag) {
+    if (rec == nullptr) return;
+    Begin(rec, kind, mode, N);
+    for (size_t i = 0; i < N; ++i) Place(rec, int32_t(i), points[i].x, points[i].y, points[i].colour);
+    FinishPoly(rec, flag);
+}
+
+template <size_t N>
+void CaptureTexturedPoly(QrvSceneRecord* rec, int32_t mode, int32_t src, const TexturedPoint (&points)[N], int32_t flag) {
+    if (rec == nullptr) return;
+    Begin(rec, QRV_SCENE_TEXTURED_POLY, mode, N);
+    rec->source = src;
+    for (size_t i = 0; i < N; ++i) PlaceUV(rec, int32_t(i), points[i].x, points[i].y, points[i].u, points[i].v);
+    FinishPoly(rec, flag);
 }
 
 // A single-vertex record with a box from position and size.
@@ -270,61 +297,35 @@ QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_TextureStripV(QrvSceneRecor
 QRV_API void QRV_CALL Scene_Write_Capture_Tri(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0, int32_t x1,
                                               int32_t y1, int32_t x2, int32_t y2, int32_t, uint32_t colour,
                                               int32_t flag) {
-    if (rec == nullptr) return;
-    Begin(rec, QRV_SCENE_TRI, mode, 3);
-    Place(rec, 0, x0, y0, colour);
-    Place(rec, 1, x1, y1, colour);
-    Place(rec, 2, x2, y2, colour);
-    FinishPoly(rec, flag);
+    CaptureColouredPoly(rec, QRV_SCENE_TRI, mode, {{x0, y0, colour}, {x1, y1, colour}, {x2, y2, colour}}, flag);
 }
 
 QRV_API void QRV_CALL Scene_Write_Capture_TriG(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0, uint32_t k0,
                                                int32_t x1, int32_t y1, uint32_t k1, int32_t x2, int32_t y2,
                                                uint32_t k2, int32_t, int32_t flag) {
-    if (rec == nullptr) return;
-    Begin(rec, QRV_SCENE_TRI_GOURAUD, mode, 3);
-    Place(rec, 0, x0, y0, k0);
-    Place(rec, 1, x1, y1, k1);
-    Place(rec, 2, x2, y2, k2);
-    FinishPoly(rec, flag);
+    CaptureColouredPoly(rec, QRV_SCENE_TRI_GOURAUD, mode, {{x0, y0, k0}, {x1, y1, k1}, {x2, y2, k2}}, flag);
 }
 
 QRV_API void QRV_CALL Scene_Write_Capture_TriT(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0, int32_t tu0,
                                                int32_t tv0, int32_t x1, int32_t y1, int32_t tu1, int32_t tv1,
                                                int32_t x2, int32_t y2, int32_t tu2, int32_t tv2, int32_t,
                                                int32_t src, int32_t flag) {
-    if (rec == nullptr) return;
-    Begin(rec, QRV_SCENE_TEXTURED_POLY, mode, 3);
-    rec->source = src;
-    PlaceUV(rec, 0, x0, y0, tu0, tv0);
-    PlaceUV(rec, 1, x1, y1, tu1, tv1);
-    PlaceUV(rec, 2, x2, y2, tu2, tv2);
-    FinishPoly(rec, flag);
+    CaptureTexturedPoly(rec, mode, src, {{x0, y0, tu0, tv0}, {x1, y1, tu1, tv1}, {x2, y2, tu2, tv2}}, flag);
 }
 
 QRV_API void QRV_CALL Scene_Write_Capture_Quad(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0, int32_t x1,
                                                int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t,
                                                uint32_t colour, int32_t flag) {
-    if (rec == nullptr) return;
-    Begin(rec, QRV_SCENE_QUAD, mode, 4);
-    Place(rec, 0, x0, y0, colour);
-    Place(rec, 1, x1, y1, colour);
-    Place(rec, 2, x2, y2, colour);
-    Place(rec, 3, x3, y3, colour);
-    FinishPoly(rec, flag);
+    CaptureColouredPoly(rec, QRV_SCENE_QUAD, mode,
+                        {{x0, y0, colour}, {x1, y1, colour}, {x2, y2, colour}, {x3, y3, colour}}, flag);
 }
 
 QRV_API void QRV_CALL Scene_Write_Capture_QuadG(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0,
                                                 uint32_t k0, int32_t x1, int32_t y1, uint32_t k1, int32_t x2,
                                                 int32_t y2, uint32_t k2, int32_t x3, int32_t y3, uint32_t k3, int32_t,
                                                 int32_t flag) {
-    if (rec == nullptr) return;
-    Begin(rec, QRV_SCENE_QUAD_GOURAUD, mode, 4);
-    Place(rec, 0, x0, y0, k0);
-    Place(rec, 1, x1, y1, k1);
-    Place(rec, 2, x2, y2, k2);
-    Place(rec, 3, x3, y3, k3);
-    FinishPoly(rec, flag);
+    CaptureColouredPoly(rec, QRV_SCENE_QUAD_GOURAUD, mode, {{x0, y0, k0}, {x1, y1, k1}, {x2, y2, k2}, {x3, y3, k3}},
+                        flag);
 }
 
 QRV_API void QRV_CALL Scene_Write_Capture_QuadT(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0,
@@ -332,14 +333,8 @@ QRV_API void QRV_CALL Scene_Write_Capture_QuadT(QrvSceneRecord* rec, int32_t mod
                                                 int32_t tv1, int32_t x2, int32_t y2, int32_t tu2, int32_t tv2,
                                                 int32_t x3, int32_t y3, int32_t tu3, int32_t tv3, int32_t,
                                                 int32_t src, int32_t flag) {
-    if (rec == nullptr) return;
-    Begin(rec, QRV_SCENE_TEXTURED_POLY, mode, 4);
-    rec->source = src;
-    PlaceUV(rec, 0, x0, y0, tu0, tv0);
-    PlaceUV(rec, 1, x1, y1, tu1, tv1);
-    PlaceUV(rec, 2, x2, y2, tu2, tv2);
-    PlaceUV(rec, 3, x3, y3, tu3, tv3);
-    FinishPoly(rec, flag);
+    CaptureTexturedPoly(rec, mode, src,
+                        {{x0, y0, tu0, tv0}, {x1, y1, tu1, tv1}, {x2, y2, tu2, tv2}, {x3, y3, tu3, tv3}}, flag);
 }
 
 QRV_API QrvSceneRecord* QRV_CALL Scene_Poke_Bounding_Box(QrvSceneRecord* rec, int32_t x1, int32_t y1, int32_t x2,

@@ -75,7 +75,8 @@ struct TexturedPoint {
 };
 
 template <size_t N>
-void CaptureColouredPoly(QrvSceneRecord* rec, int32_t kind, int32_t mode, const ColouredPoint (&points)[N], int32_t flag) {
+void CaptureColouredPoly(QrvSceneRecord* rec, int32_t kind, int32_t mode, const ColouredPoint (&points)[N],
+                         int32_t flag) {
     if (rec == nullptr) return;
     Begin(rec, kind, mode, N);
     for (size_t i = 0; i < N; ++i) Place(rec, int32_t(i), points[i].x, points[i].y, points[i].colour);
@@ -83,7 +84,8 @@ void CaptureColouredPoly(QrvSceneRecord* rec, int32_t kind, int32_t mode, const 
 }
 
 template <size_t N>
-void CaptureTexturedPoly(QrvSceneRecord* rec, int32_t mode, int32_t src, const TexturedPoint (&points)[N], int32_t flag) {
+void CaptureTexturedPoly(QrvSceneRecord* rec, int32_t mode, int32_t src, const TexturedPoint (&points)[N],
+                         int32_t flag) {
     if (rec == nullptr) return;
     Begin(rec, QRV_SCENE_TEXTURED_POLY, mode, N);
     rec->source = src;

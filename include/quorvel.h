@@ -206,23 +206,80 @@ QRV_API int32_t QRV_CALL QRV_FindRunLength(void* start, int32_t direction, int32
 QRV_API int32_t QRV_CALL QRV_PixelRunLength(int32_t x, int32_t y, int32_t dx, int32_t dy, uint32_t colour);
 
 /* ---- Texture-poly draw descriptors and textured polygons ---- */
-QRV_API void QRV_CALL QRV_TriT(void* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0, int32_t x1, int32_t y1, int32_t u1, int32_t v1, int32_t x2, int32_t y2, int32_t u2, int32_t v2, void* tpd);
-QRV_API void QRV_CALL QRV_QuadT(void* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0, int32_t x1, int32_t y1, int32_t u1, int32_t v1, int32_t x2, int32_t y2, int32_t u2, int32_t v2, int32_t x3, int32_t y3, int32_t u3, int32_t v3, void* tpd);
-QRV_API void QRV_CALL QRV_DrawTexturedPoly(void* surface, int32_t count, void* tpd);
-QRV_API void QRV_CALL QRV_DrawSpritePoly(void* surface, int32_t count, void* tpd);
-QRV_API void QRV_CALL QRV_DrawSpriteQuad(void* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0, int32_t x1, int32_t y1, int32_t u1, int32_t v1, int32_t x2, int32_t y2, int32_t u2, int32_t v2, int32_t x3, int32_t y3, int32_t u3, int32_t v3, void* tpd, int32_t split);
-QRV_API void QRV_CALL QRV_DrawSpriteRGBQuad(void* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0, uint32_t colour0, int32_t x1, int32_t y1, int32_t u1, int32_t v1, uint32_t colour1, int32_t x2, int32_t y2, int32_t u2, int32_t v2, uint32_t colour2, int32_t x3, int32_t y3, int32_t u3, int32_t v3, uint32_t colour3, void* tpd, int32_t split);
-QRV_API void QRV_CALL QRV_DrawTexture(void* surface, int32_t x, int32_t y, void* tpd);
-QRV_API void QRV_CALL QRV_HoriTextureStrip(void* surface, int32_t xa, int32_t ua, int32_t va, int32_t xb, int32_t ub, int32_t vb, int32_t y);
-QRV_API void QRV_CALL QRV_VertTextureStrip(void* surface, int32_t ya, int32_t ua, int32_t va, int32_t yb, int32_t ub, int32_t vb, int32_t x);
+/*
+ * A texture-poly draw descriptor (TPD) says how the texels of a textured draw
+ * reach the destination. Handles come from TPD_Alloc or TPD_BuildSpriteDrawMode
+ * and are freed with TPD_Free; any other value (a freed handle included) acts
+ * as a null handle: getters give 0, setters and draws do nothing.
+ *
+ * Textures are surface descriptors. A texture draws only with a format 1..5,
+ * pixels, width and height of at least 1 and a pitch (either sign) no smaller
+ * than a row; the descriptor must describe memory the caller owns for all
+ * height rows. Texture coordinates are whole texels at the vertices (clamped
+ * into the texture and written back to the vertex slots) and 16.16 in the
+ * strips; at most the first 32768 columns and rows of a texture are reachable.
+ */
+enum {
+    /* Output effect types of TPD_SetOutputEffect. */
+    QRV_TPD_OUTPUT_REPLACE = 1,
+    QRV_TPD_OUTPUT_BLEND = 2,
+    QRV_TPD_OUTPUT_HALF = 3,
+    QRV_TPD_OUTPUT_ADD = 4,
+    QRV_TPD_OUTPUT_SUBTRACT = 5,
+
+    /* Texel effect numbers of TPD_AddTexelEffect; other numbers are skipped. */
+    QRV_TEXEL_MODULATE = 1,
+    QRV_TEXEL_ADD = 2,
+    QRV_TEXEL_SUBTRACT = 3,
+    QRV_TEXEL_MIX = 4,
+    QRV_TEXEL_AVERAGE_LINE = 5,
+    QRV_TEXEL_ADD_LINE = 6,
+    QRV_TEXEL_MODULATE_LINE = 7,
+    QRV_TEXEL_FILL = 10,
+    QRV_TEXEL_AND = 11,
+    QRV_TEXEL_OR = 12,
+    QRV_TEXEL_KEY_REPLACE = 15
+};
+
+QRV_API void QRV_CALL QRV_TriT(QrvSurfaceDesc* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0, int32_t x1,
+                               int32_t y1, int32_t u1, int32_t v1, int32_t x2, int32_t y2, int32_t u2, int32_t v2,
+                               void* tpd);
+QRV_API void QRV_CALL QRV_QuadT(QrvSurfaceDesc* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0, int32_t x1,
+                                int32_t y1, int32_t u1, int32_t v1, int32_t x2, int32_t y2, int32_t u2, int32_t v2,
+                                int32_t x3, int32_t y3, int32_t u3, int32_t v3, void* tpd);
+QRV_API void QRV_CALL QRV_DrawTexturedPoly(QrvSurfaceDesc* surface, int32_t count, void* tpd);
+/* As QRV_DrawTexturedPoly, sampling at texel centres. */
+QRV_API void QRV_CALL QRV_DrawSpritePoly(QrvSurfaceDesc* surface, int32_t count, void* tpd);
+/* split 0: one quad; 1: triangles (0, 1, 2) and (0, 2, 3); other values draw nothing. */
+QRV_API void QRV_CALL QRV_DrawSpriteQuad(QrvSurfaceDesc* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0,
+                                         int32_t x1, int32_t y1, int32_t u1, int32_t v1, int32_t x2, int32_t y2,
+                                         int32_t u2, int32_t v2, int32_t x3, int32_t y3, int32_t u3, int32_t v3,
+                                         void* tpd, int32_t split);
+QRV_API void QRV_CALL QRV_DrawSpriteRGBQuad(QrvSurfaceDesc* surface, int32_t x0, int32_t y0, int32_t u0, int32_t v0,
+                                            uint32_t colour0, int32_t x1, int32_t y1, int32_t u1, int32_t v1,
+                                            uint32_t colour1, int32_t x2, int32_t y2, int32_t u2, int32_t v2,
+                                            uint32_t colour2, int32_t x3, int32_t y3, int32_t u3, int32_t v3,
+                                            uint32_t colour3, void* tpd, int32_t split);
+QRV_API void QRV_CALL QRV_DrawTexture(QrvSurfaceDesc* surface, int32_t x, int32_t y, void* tpd);
+/* Texels copied raw (no mask, mode or TPD); the texture's pixels must be the
+   size of the destination's, else nothing is drawn. */
+QRV_API void QRV_CALL QRV_HoriTextureStrip(QrvSurfaceDesc* surface, int32_t xa, int32_t ua, int32_t va, int32_t xb,
+                                           int32_t ub, int32_t vb, int32_t y);
+QRV_API void QRV_CALL QRV_VertTextureStrip(QrvSurfaceDesc* surface, int32_t ya, int32_t ua, int32_t va, int32_t yb,
+                                           int32_t ub, int32_t vb, int32_t x);
 QRV_API void* QRV_CALL TPD_Alloc(void);
 QRV_API int32_t QRV_CALL TPD_Free(void* tpd);
-QRV_API int32_t QRV_CALL TPD_AddTexelEffect(void* tpd, int32_t effect, void* source, void* target, uint32_t arg1, uint32_t arg2, uint32_t arg3, uint32_t arg4);
+/* A null target writes the texel line; a null source reads the texel line
+   (the colour line for effects 5 to 7). Any other source or target must hold
+   as many 32-bit words as the widest span drawn with this TPD. */
+QRV_API int32_t QRV_CALL TPD_AddTexelEffect(void* tpd, int32_t effect, void* source, void* target, uint32_t arg1,
+                                            uint32_t arg2, uint32_t arg3, uint32_t arg4);
 QRV_API void QRV_CALL TPD_SetMaskCompression(void* tpd, int32_t on);
 QRV_API int32_t QRV_CALL TPD_GetMaskCompression(void* tpd);
 QRV_API int32_t QRV_CALL TPD_GetGouruaudState(void* tpd);
 QRV_API int32_t QRV_CALL TPD_SetOutputEffect(void* tpd, int32_t type, int32_t param, int32_t level);
-QRV_API int32_t QRV_CALL TPD_UpdateSpriteDrawMode(void* tpd, int32_t flags, uint32_t tint, uint32_t colour, int32_t value);
+QRV_API int32_t QRV_CALL TPD_UpdateSpriteDrawMode(void* tpd, int32_t flags, uint32_t tint, uint32_t colour,
+                                                  int32_t value);
 QRV_API void* QRV_CALL TPD_BuildSpriteDrawMode(int32_t flags, uint32_t tint, uint32_t colour, int32_t value);
 
 /* ---- Tile arrays and map blocks ---- */

@@ -544,13 +544,14 @@ QRV_API void QRV_CALL Scene_Render_Captured_Ellipse(const QrvSceneRecord* rec, i
 QRV_API void QRV_CALL Scene_Render_Captured_GouraudStripH(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
 QRV_API void QRV_CALL Scene_Render_Captured_GouraudStripV(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
 QRV_API void QRV_CALL Scene_Render_Captured_TextureStripH(const QrvSceneRecord* rec, int32_t camX, int32_t camY,
-                                                          void* src);
+                                                          QrvSurfaceDesc* src);
 QRV_API void QRV_CALL Scene_Render_Captured_TextureStripV(const QrvSceneRecord* rec, int32_t camX, int32_t camY,
-                                                          void* src);
+                                                          QrvSurfaceDesc* src);
 QRV_API void QRV_CALL Scene_Render_Captured_Polygon(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
 QRV_API void QRV_CALL Scene_Render_Captured_PolygonG(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
-QRV_API void QRV_CALL Scene_Render_Captured_PolygonT(const QrvSceneRecord* rec, int32_t camX, int32_t camY, void* s,
-                                                     void* t);
+/* The texture strips and the textured polygon take their texture from src or s, not from the record. */
+QRV_API void QRV_CALL Scene_Render_Captured_PolygonT(const QrvSceneRecord* rec, int32_t camX, int32_t camY,
+                                                     QrvSurfaceDesc* s, void* t);
 
 /* ---- Maths: angles, vertex transforms, random numbers, fast calculation ---- */
 QRV_API float QRV_CALL ZK_Cos(float a);

@@ -45,6 +45,25 @@ bool Reaches(const Viewport& v, int64_t xa, int64_t ya, int64_t xb, int64_t yb) 
 // Radii from the offset of the second vertex; false when one has no 32-bit value.
 bool Radius(int32_t a, int32_t b, int32_t& r) { return CameraMap::Narrow(std::llabs(int64_t{b} - a), r); }
 
+// A strip's mapped ends along its axis (from the first vertex and the second
+// vertex's coordinate on that axis) and its row or column (from the first
+// vertex); false when it cannot reach the viewport.
+struct StripEnds {
+    int32_t from, to, line;
+};
+
+bool MapStrip(const QrvSceneRecord* rec, int32_t camX, int32_t camY, bool vertical, StripEnds& ends) {
+    const Viewport v = View();
+    const CameraMap cam(camX, camY, v);
+    const QrvSceneVertex* first = SceneVertex(rec, 0);
+    const QrvSceneVertex* second = SceneVertex(rec, 1);
+    int32_t x, y, to;
+    if (!cam.Point(first, x, y) || !(vertical ? cam.Y(second->drawY, to) : cam.X(second->drawX, to))) return false;
+    if (!(vertical ? Reaches(v, x, y, x, to) : Reaches(v, x, y, to, y))) return false;
+    ends = vertical ? StripEnds{y, to, x} : StripEnds{x, to, y};
+    return true;
+}
+
 // The polygon's mapped vertices into slots 0 .. count - 1; false when there is
 // nothing to draw.
 bool LoadPolySlots(const QrvSceneRecord* rec, int32_t camX, int32_t camY, bool colours, bool uv) {
@@ -129,27 +148,33 @@ QRV_API void QRV_CALL Scene_Render_Captured_Ellipse(const QrvSceneRecord* rec, i
 }
 
 QRV_API void QRV_CALL Scene_Render_Captured_GouraudStripH(const QrvSceneRecord* rec, int32_t camX, int32_t camY) {
-    if (rec == nullptr) return;
-    const Viewport v = View();
-    const CameraMap cam(camX, camY, v);
-    const QrvSceneVertex* a = SceneVertex(rec, 0);
-    const QrvSceneVertex* b = SceneVertex(rec, 1);
-    int32_t xa, xb, y;
-    if (!cam.Point(a, xa, y) || !cam.X(b->drawX, xb)) return;
-    if (!Reaches(v, xa, y, xb, y)) return;
-    QRV_HoriGouraudStrip(xa, a->colour, xb, b->colour, y);
+    StripEnds e;
+    if (rec == nullptr || !MapStrip(rec, camX, camY, false, e)) return;
+    QRV_HoriGouraudStrip(e.from, SceneVertex(rec, 0)->colour, e.to, SceneVertex(rec, 1)->colour, e.line);
 }
 
 QRV_API void QRV_CALL Scene_Render_Captured_GouraudStripV(const QrvSceneRecord* rec, int32_t camX, int32_t camY) {
-    if (rec == nullptr) return;
-    const Viewport v = View();
-    const CameraMap cam(camX, camY, v);
+    StripEnds e;
+    if (rec == nullptr || !MapStrip(rec, camX, camY, true, e)) return;
+    QRV_VertGouraudStrip(e.from, SceneVertex(rec, 0)->colour, e.to, SceneVertex(rec, 1)->colour, e.line);
+}
+
+QRV_API void QRV_CALL Scene_Render_Captured_TextureStripH(const QrvSceneRecord* rec, int32_t camX, int32_t camY,
+                                                          QrvSurfaceDesc* src) {
+    StripEnds e;
+    if (rec == nullptr || !MapStrip(rec, camX, camY, false, e)) return;
     const QrvSceneVertex* a = SceneVertex(rec, 0);
     const QrvSceneVertex* b = SceneVertex(rec, 1);
-    int32_t x, ya, yb;
-    if (!cam.Point(a, x, ya) || !cam.Y(b->drawY, yb)) return;
-    if (!Reaches(v, x, ya, x, yb)) return;
-    QRV_VertGouraudStrip(ya, a->colour, yb, b->colour, x);
+    QRV_HoriTextureStrip(src, e.from, a->u, a->v, e.to, b->u, b->v, e.line);
+}
+
+QRV_API void QRV_CALL Scene_Render_Captured_TextureStripV(const QrvSceneRecord* rec, int32_t camX, int32_t camY,
+                                                          QrvSurfaceDesc* src) {
+    StripEnds e;
+    if (rec == nullptr || !MapStrip(rec, camX, camY, true, e)) return;
+    const QrvSceneVertex* a = SceneVertex(rec, 0);
+    const QrvSceneVertex* b = SceneVertex(rec, 1);
+    QRV_VertTextureStrip(src, e.from, a->u, a->v, e.to, b->u, b->v, e.line);
 }
 
 QRV_API void QRV_CALL Scene_Render_Captured_Polygon(const QrvSceneRecord* rec, int32_t camX, int32_t camY) {
@@ -160,6 +185,12 @@ QRV_API void QRV_CALL Scene_Render_Captured_Polygon(const QrvSceneRecord* rec, i
 QRV_API void QRV_CALL Scene_Render_Captured_PolygonG(const QrvSceneRecord* rec, int32_t camX, int32_t camY) {
     if (rec == nullptr || !LoadPolySlots(rec, camX, camY, true, false)) return;
     QRV_DrawGouraudPoly(rec->vertexCount, rec->mode);
+}
+
+QRV_API void QRV_CALL Scene_Render_Captured_PolygonT(const QrvSceneRecord* rec, int32_t camX, int32_t camY,
+                                                     QrvSurfaceDesc* s, void* t) {
+    if (rec == nullptr || !LoadPolySlots(rec, camX, camY, false, true)) return;
+    QRV_DrawTexturedPoly(s, rec->vertexCount, t);
 }
 
 }  // extern "C"

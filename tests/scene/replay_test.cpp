@@ -24,9 +24,27 @@ struct View {
 struct ReplayKind {
     std::string name;
     std::function<void(QrvSceneRecord*, std::mt19937&, int32_t mode)> capture;
-    void (*replay)(const QrvSceneRecord*, int32_t, int32_t);
+    std::function<void(const QrvSceneRecord*, int32_t camX, int32_t camY)> replay;
     std::function<void(const QrvSceneRecord&, int32_t dx, int32_t dy)> direct;
 };
+
+// The texture of the textured kinds, in the destination's format.
+struct Texture {
+    std::vector<uint8_t> pixels;
+    QrvSurfaceDesc desc{};
+    void* tpd = nullptr;
+
+    void Fill(std::mt19937& rng, int format) {
+        const int bpp = BytesPerPixel(format);
+        pixels.resize(16 * 16 * bpp);
+        for (uint8_t& b : pixels) b = static_cast<uint8_t>(rng());
+        desc = {format, pixels.data(), 16 * bpp, 0, 16, 16, 0, 0, 0, 16, 16};
+    }
+};
+Texture texture;
+
+int32_t Texel(std::mt19937& rng) { return static_cast<int32_t>(rng() % 16); }
+int32_t Texel1616(std::mt19937& rng) { return static_cast<int32_t>(rng() % (16 << 16)); }
 
 int32_t Coord(std::mt19937& rng) { return static_cast<int32_t>(rng() % 80) - 20; }
 uint32_t Argb(std::mt19937& rng) { return rng() | 0x01010101u; }
@@ -128,6 +146,55 @@ std::vector<ReplayKind> Kinds() {
              else
                  QRV_QuadG(x(0), y(0), k(0), x(1), y(1), k(1), x(2), y(2), k(2), x(3), y(3), k(3), r.mode);
          }},
+        {"TextureStripH",
+         [](QrvSceneRecord* r, std::mt19937& g, int32_t m) {
+             Scene_Write_Capture_TextureStripH(r, m, Coord(g), Texel1616(g), Texel1616(g), Coord(g), Texel1616(g),
+                                               Texel1616(g), Coord(g), 0, 0);
+         },
+         [](const QrvSceneRecord* r, int32_t x, int32_t y) {
+             Scene_Render_Captured_TextureStripH(r, x, y, &texture.desc);
+         },
+         [](const QrvSceneRecord& r, int32_t dx, int32_t dy) {
+             QRV_HoriTextureStrip(&texture.desc, V(r, 0).drawX + dx, V(r, 0).u, V(r, 0).v, V(r, 1).drawX + dx,
+                                  V(r, 1).u, V(r, 1).v, V(r, 0).drawY + dy);
+         }},
+        {"TextureStripV",
+         [](QrvSceneRecord* r, std::mt19937& g, int32_t m) {
+             Scene_Write_Capture_TextureStripV(r, m, Coord(g), Texel1616(g), Texel1616(g), Coord(g), Texel1616(g),
+                                               Texel1616(g), Coord(g), 0, 0);
+         },
+         [](const QrvSceneRecord* r, int32_t x, int32_t y) {
+             Scene_Render_Captured_TextureStripV(r, x, y, &texture.desc);
+         },
+         [](const QrvSceneRecord& r, int32_t dx, int32_t dy) {
+             QRV_VertTextureStrip(&texture.desc, V(r, 0).drawY + dy, V(r, 0).u, V(r, 0).v, V(r, 1).drawY + dy,
+                                  V(r, 1).u, V(r, 1).v, V(r, 0).drawX + dx);
+         }},
+        {"PolygonT",
+         [](QrvSceneRecord* r, std::mt19937& g, int32_t m) {
+             if (g() & 1)
+                 Scene_Write_Capture_TriT(r, m, Coord(g), Coord(g), Texel(g), Texel(g), Coord(g), Coord(g), Texel(g),
+                                          Texel(g), Coord(g), Coord(g), Texel(g), Texel(g), 0, 0, 2);
+             else
+                 Scene_Write_Capture_QuadT(r, m, Coord(g), Coord(g), Texel(g), Texel(g), Coord(g), Coord(g), Texel(g),
+                                           Texel(g), Coord(g), Coord(g), Texel(g), Texel(g), Coord(g), Coord(g),
+                                           Texel(g), Texel(g), 0, 0, 0);
+         },
+         [](const QrvSceneRecord* r, int32_t x, int32_t y) {
+             Scene_Render_Captured_PolygonT(r, x, y, &texture.desc, texture.tpd);
+         },
+         [](const QrvSceneRecord& r, int32_t dx, int32_t dy) {
+             auto x = [&](int i) { return V(r, i).drawX + dx; };
+             auto y = [&](int i) { return V(r, i).drawY + dy; };
+             auto u = [&](int i) { return V(r, i).u; };
+             auto v = [&](int i) { return V(r, i).v; };
+             if (r.vertexCount == 3)
+                 QRV_TriT(&texture.desc, x(0), y(0), u(0), v(0), x(1), y(1), u(1), v(1), x(2), y(2), u(2), v(2),
+                          texture.tpd);
+             else
+                 QRV_QuadT(&texture.desc, x(0), y(0), u(0), v(0), x(1), y(1), u(1), v(1), x(2), y(2), u(2), v(2), x(3),
+                           y(3), u(3), v(3), texture.tpd);
+         }},
     };
 }
 
@@ -140,7 +207,11 @@ int32_t RandomMode(std::mt19937& rng) {
 class SceneReplay : public ::testing::Test {
 protected:
     SettingsGuard guard;
-    void SetUp() override { QRV_Init_Lib(); }
+    void SetUp() override {
+        QRV_Init_Lib();
+        texture.tpd = TPD_Alloc();
+    }
+    void TearDown() override { TPD_Free(texture.tpd); }
 };
 
 // Whatever the camera, viewport, format and mode, a replay writes exactly
@@ -154,6 +225,7 @@ TEST_F(SceneReplay, DrawsWhatTheDirectCallDraws) {
             Canvas replayed(48, 40, format), direct(48, 40, format);
             replayed.Randomise(rng);
             direct.storage = replayed.storage;
+            texture.Fill(rng, format);
             const View v{static_cast<int32_t>(rng() % 20), static_cast<int32_t>(rng() % 16),
                          static_cast<int32_t>(20 + rng() % 29), static_cast<int32_t>(16 + rng() % 25)};
             QRV_SetInkAlpha(static_cast<int32_t>(rng() % 256));
@@ -194,16 +266,16 @@ TEST_F(SceneReplay, UnreachableRecordsDrawNothing) {
     Canvas c(32, 32, 4);
     c.Select();
     const auto before = c.Snapshot();
-    for (auto* replay : {Scene_Render_Captured_Box, Scene_Render_Captured_ShadeBox, Scene_Render_Captured_Circle,
-                         Scene_Render_Captured_Ellipse, Scene_Render_Captured_GouraudStripH,
-                         Scene_Render_Captured_GouraudStripV, Scene_Render_Captured_Polygon,
-                         Scene_Render_Captured_PolygonG}) {
+    std::mt19937 rng(5);
+    texture.Fill(rng, 4);
+    for (const ReplayKind& kind : Kinds()) {
         // x - INT32_MAX is below the 32-bit range; wrapped it would be x + 1.
         QrvSceneRecord rec{};
         Scene_Write_Capture_QuadG(&rec, 2, INT32_MIN + 1, 2, ~0u, INT32_MIN + 20, 2, ~0u, INT32_MIN + 20, 20, ~0u,
                                   INT32_MIN + 1, 20, ~0u, 0, 0);
-        replay(&rec, INT32_MAX, 0);
-        replay(nullptr, 0, 0);
+        for (QrvSceneVertex& v : rec.vertex) v.u = v.v = 1 << 16;
+        kind.replay(&rec, INT32_MAX, 0);
+        kind.replay(nullptr, 0, 0);
     }
     QrvSceneRecord round{};
     Scene_Write_Capture_Ellipse(&round, 2, INT32_MIN + 5, 10, 0, 0, 0, ~0u);

@@ -143,13 +143,13 @@ struct Quad4 {
     __m128i a, b, c, d, fx, fy;  // fx, fy: one 32-bit lane per texel
 };
 
-inline __m128i LaneBlend4(__m128i x, __m128i y, __m128i fBoth) {
+[[gnu::always_inline]] inline __m128i LaneBlend4(__m128i x, __m128i y, __m128i fBoth) {
     const __m128i diff = _mm_sub_epi32(y, x);
     return _mm_and_si128(_mm_add_epi32(x, _mm_srli_epi32(packed::MultiplyLow32BySmall(diff, fBoth), 8)),
                          _mm_set1_epi32(0x00FF00FF));
 }
 
-inline __m128i LaneBilinear4(const Quad4& q) {
+[[gnu::always_inline]] inline __m128i LaneBilinear4(const Quad4& q) {
     const __m128i lanes = _mm_set1_epi32(0x00FF00FF);
     const __m128i fx = _mm_or_si128(q.fx, _mm_slli_epi32(q.fx, 16));
     const __m128i fy = _mm_or_si128(q.fy, _mm_slli_epi32(q.fy, 16));
@@ -169,7 +169,7 @@ inline __m128i ChannelBlend16(__m128i x, __m128i y, __m128i f) {
     return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(x, keep), _mm_mullo_epi16(y, f)), 8);
 }
 
-inline __m128i ChannelBilinear4(const Quad4& q) {
+[[gnu::always_inline]] inline __m128i ChannelBilinear4(const Quad4& q) {
     // Each texel's factor in the four 16-bit lanes of its channels.
     const __m128i fx16 = _mm_packs_epi32(q.fx, q.fx);  // f0 f1 f2 f3 f0 f1 f2 f3
     const __m128i fy16 = _mm_packs_epi32(q.fy, q.fy);
@@ -213,15 +213,55 @@ void FilterBlock(const TexelSource& tex, const int32_t* us, const int32_t* vs, i
     int32_t i = 0;
 #if defined(__SSE2__)
     if (usePacked) {
+        const __m128i byteMask = _mm_set1_epi32(0xFF);
         for (; i + 4 <= n; i += 4) {
-            const Quad q0 = quadAt(i), q1 = quadAt(i + 1), q2 = quadAt(i + 2), q3 = quadAt(i + 3);
-            auto lanes = [](uint32_t x0, uint32_t x1, uint32_t x2, uint32_t x3) {
-                return _mm_setr_epi32(static_cast<int32_t>(x0), static_cast<int32_t>(x1), static_cast<int32_t>(x2),
-                                      static_cast<int32_t>(x3));
-            };
-            const Quad4 q{lanes(q0.a, q1.a, q2.a, q3.a),     lanes(q0.b, q1.b, q2.b, q3.b),
-                          lanes(q0.c, q1.c, q2.c, q3.c),     lanes(q0.d, q1.d, q2.d, q3.d),
-                          lanes(q0.fx, q1.fx, q2.fx, q3.fx), lanes(q0.fy, q1.fy, q2.fy, q3.fy)};
+            const __m128i u4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(us + i));
+            const __m128i v4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(vs + i));
+            Quad4 q;
+            q.fx = _mm_and_si128(_mm_srli_epi32(u4, 8), byteMask);
+            q.fy = _mm_and_si128(_mm_srli_epi32(v4, 8), byteMask);
+            bool gathered = false;
+            if constexpr (F::kBytes == 4) {
+                // Away from the last column and row, each texel's right
+                // neighbour follows it in memory: two 8-byte loads a texel.
+                const __m128i inside = _mm_and_si128(
+                    _mm_cmplt_epi32(_mm_srai_epi32(u4, 16), _mm_set1_epi32(tex.width - 1)),
+                    _mm_cmplt_epi32(_mm_srai_epi32(v4, 16), _mm_set1_epi32(tex.height - 1)));
+                if (_mm_movemask_epi8(inside) == 0xFFFF) {
+                    __m128i top[4], bottom[4];
+                    for (int j = 0; j < 4; ++j) {
+                        const uint8_t* p = tex.At<F>(us[i + j] >> 16, vs[i + j] >> 16);
+                        top[j] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+                        bottom[j] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + tex.pitch));
+                    }
+                    auto split = [](const __m128i (&pairs)[4], __m128i& first, __m128i& second) {
+                        const __m128 x = _mm_castsi128_ps(_mm_unpacklo_epi64(pairs[0], pairs[1]));
+                        const __m128 y = _mm_castsi128_ps(_mm_unpacklo_epi64(pairs[2], pairs[3]));
+                        first = _mm_castps_si128(_mm_shuffle_ps(x, y, _MM_SHUFFLE(2, 0, 2, 0)));
+                        second = _mm_castps_si128(_mm_shuffle_ps(x, y, _MM_SHUFFLE(3, 1, 3, 1)));
+                    };
+                    split(top, q.a, q.b);
+                    split(bottom, q.c, q.d);
+                    if constexpr (ZeroKeyed) {
+                        const __m128i k = _mm_set1_epi32(static_cast<int32_t>(key));
+                        q.b = _mm_andnot_si128(_mm_cmpeq_epi32(q.b, k), q.b);
+                        q.c = _mm_andnot_si128(_mm_cmpeq_epi32(q.c, k), q.c);
+                        q.d = _mm_andnot_si128(_mm_cmpeq_epi32(q.d, k), q.d);
+                    }
+                    gathered = true;
+                }
+            }
+            if (!gathered) {
+                const Quad q0 = quadAt(i), q1 = quadAt(i + 1), q2 = quadAt(i + 2), q3 = quadAt(i + 3);
+                auto lanes = [](uint32_t x0, uint32_t x1, uint32_t x2, uint32_t x3) {
+                    return _mm_setr_epi32(static_cast<int32_t>(x0), static_cast<int32_t>(x1),
+                                          static_cast<int32_t>(x2), static_cast<int32_t>(x3));
+                };
+                q.a = lanes(q0.a, q1.a, q2.a, q3.a);
+                q.b = lanes(q0.b, q1.b, q2.b, q3.b);
+                q.c = lanes(q0.c, q1.c, q2.c, q3.c);
+                q.d = lanes(q0.d, q1.d, q2.d, q3.d);
+            }
             const __m128i r = R == Filter::Lanes ? LaneBilinear4(q) : ChannelBilinear4(q);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), r);
         }

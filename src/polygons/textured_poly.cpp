@@ -11,6 +11,7 @@
 #include "polygons/edge_walk.h"
 #include "polygons/gouraud_spans.h"
 #include "polygons/textured.h"
+#include "primitives/packed.h"
 #include "primitives/pixel_format.h"
 #include "quorvel.h"
 
@@ -99,43 +100,78 @@ void DrawTexturedSlots(const QrvSurfaceDesc* texture, int32_t count, const void*
 
 bool HasTexelEffects(const Tpd& t) { return t.texelEffectCount > 0 && t.texelEffects[0].effect != 0; }
 
-// Both formats 32-bit 0x00RRGGBB, replace, no filter or effects: texels go
-// straight to the destination.
-void DirectCopySpans(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const SpanRecord* records, int32_t count,
-                     bool masked) {
+// Both formats 32-bit 0x00RRGGBB, replace, no effects: texels go straight to
+// the destination, those equal to the key word skipped when masked.
+enum class CopyRule { All, SkipKey, AllUnlessAllKey };
+
+void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const SpanRecord& r, CopyRule rule,
+                    bool usePacked) {
+    const int32_t width = r.xRight - r.xLeft;
+    if (width < 1) return;
+    const bool masked = rule == CopyRule::SkipKey;
     const auto* texels = static_cast<const uint8_t*>(tex.pixels);
     const ptrdiff_t texPitch = tex.pitch;
     const uint32_t key = tex.maskColour;
-    for (int32_t n = 0; n < count; ++n) {
-        const SpanRecord& r = records[n];
-        const int32_t width = r.xRight - r.xLeft;
-        if (width < 1) continue;
-        uint32_t* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(dest.pixels) +
-                                                    static_cast<ptrdiff_t>(r.y) * dest.pitch) +
-                        r.xLeft;
-        int32_t u = r.leftAttr[1], v = r.leftAttr[2];
-        const int32_t du = r.rightAttr[1], dv = r.rightAttr[2];
-        auto texel = [&](int32_t tu, int32_t tv) {
-            uint32_t t;
-            std::memcpy(&t, texels + (tv >> 16) * texPitch + static_cast<ptrdiff_t>(tu >> 16) * 4, 4);
-            return t;
-        };
-        if (masked) {
-            for (int32_t k = 0; k < width; ++k, u += du, v += dv) {
-                const uint32_t t = texel(u, v);
-                if (t != key) out[k] = t;
-            }
-        } else if (dv == 0) {
-            const auto* row = reinterpret_cast<const uint32_t*>(texels + (v >> 16) * texPitch);
-            if (du == 0x10000) {
-                std::memcpy(out, row + (u >> 16), static_cast<size_t>(width) * 4);
-            } else {
-                for (int32_t k = 0; k < width; ++k, u += du) std::memcpy(out + k, row + (u >> 16), 4);
-            }
+    uint32_t* out =
+        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(dest.pixels) + static_cast<ptrdiff_t>(r.y) * dest.pitch) +
+        r.xLeft;
+    int32_t u = r.leftAttr[1], v = r.leftAttr[2];
+    const int32_t du = r.rightAttr[1], dv = r.rightAttr[2];
+    auto texel = [&](int32_t tu, int32_t tv) {
+        uint32_t t;
+        std::memcpy(&t, texels + (tv >> 16) * texPitch + static_cast<ptrdiff_t>(tu >> 16) * 4, 4);
+        return t;
+    };
+    const bool alongRow = dv == 0 && du == 0x10000;
+    if (rule == CopyRule::AllUnlessAllKey) {
+        int32_t k = 0;
+        for (int32_t tu = u, tv = v; k < width && texel(tu, tv) == key; ++k, tu += du, tv += dv) {
+        }
+        if (k == width) return;
+    }
+    if (!masked) {
+        if (alongRow) {
+            std::memcpy(out, texels + (v >> 16) * texPitch + static_cast<ptrdiff_t>(u >> 16) * 4,
+                        static_cast<size_t>(width) * 4);
         } else {
             for (int32_t k = 0; k < width; ++k, u += du, v += dv) out[k] = texel(u, v);
         }
+        return;
     }
+    int32_t k = 0;
+#if defined(__SSE2__)
+    if (usePacked && alongRow) {
+        // Four texels a step; where keyed and other texels meet, the others
+        // are stored singly, so that the destination is never read.
+        const __m128i keyLanes = _mm_set1_epi32(static_cast<int32_t>(key));
+        const auto* row = reinterpret_cast<const uint32_t*>(texels + (v >> 16) * texPitch) + (u >> 16);
+        for (; k + 4 <= width; k += 4) {
+            const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
+            const int keyed = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(t, keyLanes)));
+            if (keyed == 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), t);
+            } else if (keyed != 0xF) {
+                for (int j = 0; j < 4; ++j)
+                    if ((keyed >> j & 1) == 0) out[k + j] = row[k + j];
+            }
+        }
+        u += k * du;
+    }
+#else
+    (void)usePacked;
+#endif
+    for (; k < width; ++k, u += du, v += dv) {
+        const uint32_t t = texel(u, v);
+        if (t != key) out[k] = t;
+    }
+}
+
+// A bilinear fetch whose positions all fall on whole texels gives the texels
+// themselves under the lane rule; the compressing one drops the texels equal
+// to the key word, which the renderer then writes back as the mask colour
+// unless masked, or not at all when the span holds no other texel.
+bool OnWholeTexels(const SpanRecord& r) {
+    return ((r.leftAttr[1] | r.leftAttr[2] | r.rightAttr[1] | r.rightAttr[2]) & 0xFFFF) == 0;
 }
 
 }  // namespace
@@ -154,16 +190,29 @@ void DrawTexturedSpans(const QrvSurfaceDesc& dest, const QrvSurfaceDesc* texture
     const QrvSurfaceDesc& tex = *texture;
     const OutputRenderer render = OutputRendererFor(tpd->outputType, dest.format);
     if (render == nullptr) return;
-    if ((dest.format == 4 && tex.format == 4) && tpd->outputType == 1 && !tpd->filtered && !HasTexelEffects(*tpd)) {
-        DirectCopySpans(dest, tex, records, count, tpd->masked != 0);
+    const bool usePacked = ActiveKernelSet() == KernelSet::Sse2;
+    const int32_t mmxState = g.mmxState;
+    const bool direct = dest.format == 4 && tex.format == 4 && tpd->outputType == 1 && !HasTexelEffects(*tpd);
+    if (direct && !tpd->filtered) {
+        const CopyRule rule = tpd->masked ? CopyRule::SkipKey : CopyRule::All;
+        for (int32_t n = 0; n < count; ++n) DirectCopySpan(dest, tex, records[n], rule, usePacked);
         return;
     }
+    // Filtered spans on whole texels copy directly too, when the rule is the
+    // lane rule (compressing fetches, or the MMX state 0).
+    const bool directOnWholeTexels = direct && (tpd->maskCompression || mmxState == 0);
+    const CopyRule wholeTexelRule = !tpd->maskCompression ? CopyRule::All
+                                    : tpd->masked         ? CopyRule::SkipKey
+                                                          : CopyRule::AllUnlessAllKey;
     const uint32_t mask = ForBuffer(RGBPrecisionMask(tex.maskColour, tex.format), dest.format);
     int32_t mode = (tpd->masked & 1) | (tex.format == 5 ? 2 : 0);
     if (tpd->outputType == 2) mode |= tpd->outputLevel << 16;
-    const int32_t mmxState = g.mmxState;
     for (int32_t n = 0; n < count; ++n) {
         const SpanRecord& r = records[n];
+        if (directOnWholeTexels && OnWholeTexels(r)) {
+            DirectCopySpan(dest, tex, r, wholeTexelRule, usePacked);
+            continue;
+        }
         if (int64_t{r.xRight} - r.xLeft < 1 || !ReserveLines(r.xRight - r.xLeft)) continue;
         const int32_t width = r.xRight - r.xLeft;
         const TexelWalk walk{r.leftAttr[1], r.leftAttr[2], r.rightAttr[1], r.rightAttr[2]};

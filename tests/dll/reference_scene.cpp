@@ -267,6 +267,64 @@ void Blits(Scene& s) {
     s.Fold(static_cast<uint32_t>(s.sameSprite.Base()[s.sameSprite.pitch * 5 + 7]));
 }
 
+QrvSurfaceDesc TextureOf(Picture& p) {
+    QrvSurfaceDesc d{};
+    d.format = p.format;
+    d.pixels = p.Base();
+    d.pitch = p.pitch;
+    d.width = p.width;
+    d.height = p.height;
+    d.viewRight = p.width;
+    d.viewBottom = p.height;
+    return d;  // mask colour 0, the colour of the stripes Paint draws
+}
+
+// Textured polygons in every output type, masked and not, filtered, with
+// texel effects and vertex colours; the whole-texture draw and the strips.
+void Textured(Scene& s) {
+    s.Select();
+    QrvSurfaceDesc argb = TextureOf(s.argbSprite), same = TextureOf(s.sameSprite);
+    const struct {
+        int32_t flags, type, level, compression;
+        uint32_t tint;
+    } looks[] = {
+        {0, 1, 0, 1, 0xFFFFFF},          {1, 1, 0, 1, 0xFFFFFF},   {1, 2, 96, 1, 0xFFFFFF},
+        {0, 3, 0, 0, 0xFFFFFF},          {1, 4, 0, 1, 0x8090A0},   {0, 5, 0, 1, 0xFFFFFF},
+        {INT32_MIN, 1, 0, 1, 0xFFFFFF},  {INT32_MIN | 1, 1, 0, 0, 0xFFFFFF},
+        {0x80 | 1, 1, 0, 1, 0xFFFFFF},   {0x100 | 0x1000, 1, 0, 1, 0xFFFFFF},
+        {0x200 | 0x4000 | 0x800, 1, 0, 1, 0xFFFFFF},
+    };
+    int32_t i = 0;
+    for (const auto& look : looks) {
+        void* tpd = Q(TPD_BuildSpriteDrawMode)(look.flags, look.tint, 0x304050, 100);
+        s.Fold(static_cast<uint32_t>(Q(TPD_SetOutputEffect)(tpd, look.type, 0, look.level)));
+        Q(TPD_SetMaskCompression)(tpd, look.compression);
+        s.Fold(static_cast<uint32_t>(Q(TPD_GetMaskCompression)(tpd)));
+        s.Fold(static_cast<uint32_t>(Q(TPD_GetGouruaudState)(tpd)));
+        QrvSurfaceDesc* tex = i % 2 ? &argb : &same;
+        const int32_t x = kLeft - 8 + (i % 4) * 28, y = kTop - 6 + (i / 4) * 26;
+        Q(QRV_QuadT)(tex, x, y, 0, 0, x + 30, y + 8, 39, 0, x + 24, y + 34, 39, 31, x - 4, y + 26, 0, 31, tpd);
+        Q(QRV_TriT)(tex, x + 4, y + 2, 2, 2, x + 20, y + 4, 30, 6, x + 8, y + 20, 8, 28, tpd);
+        Q(QRV_DrawSpriteRGBQuad)(tex, x + 6, y + 6, 0, 0, 0xFF0000, x + 22, y + 6, 20, 0, 0x00FF00, x + 22, y + 20,
+                                 20, 20, 0x0000FF, x + 6, y + 20, 0, 20, 0xFFFFFF, tpd, i % 2);
+        Q(QRV_DrawTexture)(tex, x + 10 - 40 * (i == 3), y + 12, tpd);
+        Q(TPD_Free)(tpd);
+        ++i;
+    }
+    // Coordinates beyond the texture are clamped into the slots.
+    void* plain = Q(TPD_Alloc)();
+    Q(QRV_DrawSpriteQuad)(&same, kLeft + 40, kTop + 40, -5, -5, kLeft + 70, kTop + 44, 90, 0, kLeft + 66, kTop + 74,
+                          90, 90, kLeft + 36, kTop + 70, 0, 90, plain, 0);
+    Q(QRV_DrawSpritePoly)(&argb, 3, plain);
+    Q(TPD_AddTexelEffect)(plain, 3, nullptr, nullptr, 0x202020, 0, 0, 0);
+    Q(TPD_AddTexelEffect)(plain, 9, nullptr, nullptr, 0, 0, 0, 0);
+    Q(QRV_DrawTexturedPoly)(&same, 3, plain);
+    Q(TPD_Free)(plain);
+    Q(QRV_HoriTextureStrip)(&same, kLeft - 4, 0, 0x30000, kRight + 4, 39 << 16, 0x60000, kTop + 66);
+    Q(QRV_HoriTextureStrip)(&same, kRight - 10, 0x80000, 0, kLeft + 20, 0, 0, kTop + 68);
+    Q(QRV_VertTextureStrip)(&same, kTop - 3, 0, 0, kBottom + 3, 0x40000, 31 << 16, kLeft + 80);
+}
+
 // Scene records: the words every writer stores (over a marker), the pokes,
 // visibility under a few cameras, and a captured scene replayed under two
 // camera positions.
@@ -318,7 +376,7 @@ void SceneCapture(Scene& s) {
     }
 
     // The captured scene, in world coordinates.
-    QrvSurfaceDesc texture = {s.format, s.sameSprite.Base(), s.sameSprite.pitch, 0, 40, 32, 0, 0, 0, 40, 32};
+    QrvSurfaceDesc texture = TextureOf(s.sameSprite);
     void* tpd = Q(TPD_Alloc)();
     std::vector<QrvSceneRecord> world(16);
     for (QrvSceneRecord& rec : world) fresh(rec);
@@ -389,7 +447,7 @@ bool OutsideIntact(Scene& s) {
 
 using Section = void (*)(Scene&);
 constexpr Section kSections[] = {
-    LibraryState, Colours, Pixels, StripsAndLines, Shapes, Polygons, Blits, SceneCapture,
+    LibraryState, Colours, Pixels, StripsAndLines, Shapes, Polygons, Blits, Textured, SceneCapture,
 };
 
 }  // namespace

@@ -1,0 +1,197 @@
+// Properties of textured drawing over random textures, descriptors, outlines
+// and viewports: the packed loops draw what the plain ones draw, the direct
+// 32-bit copy draws what the general pipeline draws, and nothing lands
+// outside the viewport.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "polygons/edge_walk.h"
+#include "polygons/poly_test_util.h"
+#include "polygons/texture_test_util.h"
+#include "primitives/span_test_util.h"
+
+using namespace qrvtest;
+
+namespace {
+
+// A texture with random texels, a good share of them the mask colour.
+std::unique_ptr<Texture> RandomTexture(std::mt19937& rng, int format) {
+    const int w = 1 + static_cast<int>(rng() % 24), h = 1 + static_cast<int>(rng() % 24);
+    const uint32_t mask = rng() % 3 ? rng() : 0;
+    auto tex = std::make_unique<Texture>(w, h, format, mask);
+    const uint32_t stored = RGBForBuffer(mask, format) & PixelMask(format);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) tex->canvas.Set(x, y, rng() % 3 == 0 ? stored : rng() & PixelMask(format));
+    return tex;
+}
+
+// A random descriptor: sprite flags, output type and level, compression, and
+// now and then a hand-added effect (numbers without a routine included).
+void RandomiseTpd(std::mt19937& rng, void* t) {
+    static constexpr int32_t kFlagBits[] = {0x40, 0x80, 0x100, 0x200, 0x400, 0x800, 0x1000, 0x2000, 0x4000, 0x10000,
+                                            0x20000};
+    int32_t flags = static_cast<int32_t>(rng() & 1) | (rng() % 3 == 0 ? INT32_MIN : 0);
+    for (int32_t bit : kFlagBits)
+        if (rng() % 6 == 0) flags |= bit;
+    const uint32_t tint = rng() % 2 ? 0xFFFFFF : rng();
+    TPD_UpdateSpriteDrawMode(t, flags, tint, rng(), static_cast<int32_t>(rng() % 300) - 20);
+    const int32_t type = static_cast<int32_t>(rng() % 8);
+    TPD_SetOutputEffect(t, type <= 6 ? type : 1, 0, static_cast<int32_t>(rng() % 260));
+    TPD_SetMaskCompression(t, static_cast<int32_t>(rng() & 1));
+    if (rng() % 4 == 0)
+        TPD_AddTexelEffect(t, static_cast<int32_t>(rng() % 17), nullptr, nullptr, rng(), rng() % 300, rng(), rng());
+}
+
+enum class Draw { Tri, Quad, Sprite, SpriteRgb, Texture, Strip };
+
+// One random textured draw; coordinates mostly near the canvas, sometimes
+// far outside it or past 16 bits.
+struct RandomDraw {
+    Draw kind;
+    int32_t v[4][5];
+    int32_t split;
+
+    RandomDraw(std::mt19937& rng, int w, int h, bool extreme) {
+        kind = static_cast<Draw>(rng() % 6);
+        auto coord = [&](int range) -> int32_t {
+            if (extreme) {
+                switch (rng() % 8) {
+                    case 0: return static_cast<int32_t>(rng());
+                    case 1: return rng() & 1 ? INT32_MAX - static_cast<int32_t>(rng() % 3) : INT32_MIN + static_cast<int32_t>(rng() % 3);
+                    case 2: return static_cast<int32_t>(rng() % 65536) - 32768;
+                    default: break;
+                }
+            }
+            return static_cast<int32_t>(rng() % (3 * range)) - range;
+        };
+        for (auto& p : v) {
+            p[0] = coord(w), p[1] = coord(h), p[2] = coord(30), p[3] = coord(30), p[4] = static_cast<int32_t>(rng());
+            if (kind == Draw::Strip) p[2] = coord(30) << 16, p[3] = coord(30) << 16;
+        }
+        if (!extreme && rng() % 4 != 0) {
+            // A convex outline: a rotated rectangle about a point of the canvas.
+            const double cx = rng() % w, cy = rng() % h, a = (rng() % 628) / 100.0;
+            const double hw = 1 + rng() % 20, hh = 1 + rng() % 20;
+            const double sx[4] = {-hw, hw, hw, -hw}, sy[4] = {-hh, -hh, hh, hh};
+            for (int i = 0; i < 4; ++i) {
+                v[i][0] = static_cast<int32_t>(cx + sx[i] * std::cos(a) - sy[i] * std::sin(a));
+                v[i][1] = static_cast<int32_t>(cy + sx[i] * std::sin(a) + sy[i] * std::cos(a));
+            }
+            if (kind == Draw::Texture) v[0][0] -= static_cast<int32_t>(hw), v[0][1] -= static_cast<int32_t>(hh);
+        }
+        split = static_cast<int32_t>(rng() % 3);
+    }
+
+    void Run(QrvSurfaceDesc* tex, void* tpd) const {
+        switch (kind) {
+            case Draw::Tri:
+                QRV_TriT(tex, v[0][0], v[0][1], v[0][2], v[0][3], v[1][0], v[1][1], v[1][2], v[1][3], v[2][0], v[2][1],
+                         v[2][2], v[2][3], tpd);
+                break;
+            case Draw::Quad:
+                QRV_QuadT(tex, v[0][0], v[0][1], v[0][2], v[0][3], v[1][0], v[1][1], v[1][2], v[1][3], v[2][0],
+                          v[2][1], v[2][2], v[2][3], v[3][0], v[3][1], v[3][2], v[3][3], tpd);
+                break;
+            case Draw::Sprite:
+                QRV_DrawSpriteQuad(tex, v[0][0], v[0][1], v[0][2], v[0][3], v[1][0], v[1][1], v[1][2], v[1][3],
+                                   v[2][0], v[2][1], v[2][2], v[2][3], v[3][0], v[3][1], v[3][2], v[3][3], tpd, split);
+                break;
+            case Draw::SpriteRgb:
+                QRV_DrawSpriteRGBQuad(tex, v[0][0], v[0][1], v[0][2], v[0][3], static_cast<uint32_t>(v[0][4]), v[1][0],
+                                      v[1][1], v[1][2], v[1][3], static_cast<uint32_t>(v[1][4]), v[2][0], v[2][1],
+                                      v[2][2], v[2][3], static_cast<uint32_t>(v[2][4]), v[3][0], v[3][1], v[3][2],
+                                      v[3][3], static_cast<uint32_t>(v[3][4]), tpd, split);
+                break;
+            case Draw::Texture: QRV_DrawTexture(tex, v[0][0], v[0][1], tpd); break;
+            case Draw::Strip:
+                if (split == 0) {
+                    QRV_HoriTextureStrip(tex, v[0][0], v[0][2], v[0][3], v[1][0], v[1][2], v[1][3], v[2][1]);
+                } else {
+                    QRV_VertTextureStrip(tex, v[0][1], v[0][2], v[0][3], v[1][1], v[1][2], v[1][3], v[2][0]);
+                }
+                break;
+        }
+    }
+};
+
+TEST(TexturedProperty, PackedEqualsPlainAndNothingOutsideTheViewport) {
+    QRV_Init_Lib();
+    SettingsGuard guard;
+    std::mt19937 rng(2024);
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int destFormat = kAllFormats[trial % 5];
+        const int texFormat = rng() % 3 == 0 ? destFormat : kAllFormats[rng() % 5];
+        auto tex = RandomTexture(rng, texFormat);
+        TpdHandle tpd;
+        RandomiseTpd(rng, tpd);
+        const bool extreme = trial % 4 == 0;
+        Canvas plain(36, 28, destFormat, 4);
+        ViewRect v = RandomDrawingSetup(rng, plain);
+        if (rng() % 3 != 0) {
+            v = {static_cast<int32_t>(rng() % 4), static_cast<int32_t>(rng() % 4), 36 - static_cast<int32_t>(rng() % 4),
+                 28 - static_cast<int32_t>(rng() % 4)};
+            QRV_SetBufferViewPort(v.left, v.top, v.right, v.bottom);
+        }
+        Canvas packed = plain;
+        const RandomDraw draw(rng, 36, 28, extreme);
+        const auto before = plain.Snapshot();
+        const auto texBefore = tex->canvas.Snapshot();
+        for (Canvas* c : {&plain, &packed}) {
+            qrv::SetKernelSet(c == &plain ? qrv::KernelSet::Scalar : qrv::KernelSet::Sse2);
+            QRV_SetBuffer(c->Base(), c->pitch, c->format);
+            draw.Run(&tex->desc, tpd);
+        }
+        ASSERT_EQ(plain.storage, packed.storage) << "trial " << trial;
+        ASSERT_TRUE(plain.GuardsIntact()) << "trial " << trial;
+        ASSERT_TRUE(UnchangedOutside(plain, before, v.left, v.top, v.right, v.bottom)) << "trial " << trial;
+        ASSERT_EQ(tex->canvas.storage, texBefore) << "trial " << trial;
+    }
+}
+
+// 32-bit texture to 32-bit destination, replace: the direct copy (no
+// effects; filtered spans on whole texels too) gives the pixels of the
+// fetch-and-render pipeline (forced by an effect without a routine), for mask
+// colours with a clear top byte.
+TEST(TexturedProperty, DirectCopyEqualsThePipeline) {
+    QRV_Init_Lib();
+    SettingsGuard guard;
+    std::mt19937 rng(99);
+    for (int trial = 0; trial < 1500; ++trial) {
+        auto tex = RandomTexture(rng, 4);
+        tex->desc.maskColour &= 0xFFFFFF;
+        const int32_t masked = static_cast<int32_t>(rng() & 1), filtered = rng() & 1 ? INT32_MIN : 0;
+        // Unfiltered, the copy skips mask texels exactly when masked; the
+        // pipeline when compressing (and then draws nothing of an all-mask
+        // span even when not masked).
+        const int32_t compression = filtered == 0 ? masked : static_cast<int32_t>(rng() & 1);
+        TpdHandle direct(masked | filtered, 0xFFFFFF, 0, 0), general(masked | filtered, 0xFFFFFF, 0, 0);
+        TPD_AddTexelEffect(general, 9, nullptr, nullptr, 0, 0, 0, 0);
+        TPD_SetMaskCompression(direct, compression);
+        TPD_SetMaskCompression(general, compression);
+        Canvas a(36, 28, 4);
+        RandomDrawingSetup(rng, a);
+        Canvas b = a;
+        RandomDraw draw(rng, 36, 28, false);
+        if (draw.kind == Draw::Strip) draw.kind = Draw::Quad;
+        if (trial % 3 == 0) {
+            // Axis-aligned at scale 1: every position on a whole texel.
+            draw.kind = Draw::Quad;
+            const int32_t x = draw.v[0][0], y = draw.v[0][1], u = draw.v[0][2] & 7, v = draw.v[0][3] & 7;
+            const int32_t corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+            for (int i = 0; i < 4; ++i) {
+                draw.v[i][0] = x + 9 * corners[i][0], draw.v[i][1] = y + 7 * corners[i][1];
+                draw.v[i][2] = u + 9 * corners[i][0], draw.v[i][3] = v + 7 * corners[i][1];
+            }
+        }
+        QRV_SetBuffer(a.Base(), a.pitch, 4);
+        draw.Run(&tex->desc, direct);
+        QRV_SetBuffer(b.Base(), b.pitch, 4);
+        draw.Run(&tex->desc, general);
+        ASSERT_EQ(a.storage, b.storage) << "trial " << trial;
+    }
+}
+
+}  // namespace

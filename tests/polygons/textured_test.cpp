@@ -1,0 +1,405 @@
+// Textured drawing: descriptors, texel effects, output types per format,
+// masking, sampling and the texture strips, on small buffers.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "polygons/edge_walk.h"
+#include "polygons/poly_test_util.h"
+#include "polygons/texture_test_util.h"
+#include "polygons/textured.h"
+#include "primitives/span_test_util.h"
+
+using namespace qrvtest;
+
+namespace {
+
+constexpr qrv::KernelSet kBothSets[] = {qrv::KernelSet::Scalar, qrv::KernelSet::Sse2};
+
+class Textured : public ::testing::Test {
+protected:
+    SettingsGuard guard;
+    void SetUp() override { QRV_Init_Lib(); }
+};
+
+TEST_F(Textured, OutputEffectSettings) {
+    TpdHandle t;
+    struct Case {
+        int32_t type, level, result, drawsType;
+    };
+    const Case cases[] = {{1, 0, 1, 1},   {3, 9, 1, 3},   {4, 0, 1, 4}, {5, 0, 1, 5}, {2, 0, 1, 0},
+                          {2, 254, 1, 1}, {2, 255, 1, 1}, {2, 1, 1, 2}, {2, 253, 1, 2}, {6, 7, 0, 0},
+                          {0, 0, 0, 0},   {-1, 0, 0, 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(TPD_SetOutputEffect(t, c.type, 77, c.level), c.result) << c.type << "/" << c.level;
+        const qrv::Tpd* r = qrv::LiveTpd(t);
+        EXPECT_EQ(r->outputType, c.drawsType) << c.type << "/" << c.level;
+        EXPECT_EQ(r->outputLevel, c.drawsType == 2 ? c.level : 0);
+        EXPECT_EQ(r->outputParam, c.drawsType == 0 ? 0 : 77);
+    }
+}
+
+// Handles TPD_Alloc did not return, or already freed, act as null.
+TEST_F(Textured, UnknownAndFreedHandlesActAsNull) {
+    void* h = TPD_Alloc();
+    EXPECT_EQ(TPD_GetMaskCompression(h), 1);
+    int32_t notATpd[64] = {1, 1, 1, 1};
+    std::vector<void*> many;  // enough to make the live set grow
+    for (int i = 0; i < 300; ++i) many.push_back(TPD_Alloc());
+    for (int i = 0; i < 300; i += 2) TPD_Free(many[i]);
+    EXPECT_EQ(TPD_GetMaskCompression(many[1]), 1);
+    TPD_Free(h);
+    for (void* bad : {h, static_cast<void*>(notATpd), many[0], static_cast<void*>(nullptr)}) {
+        EXPECT_EQ(TPD_GetMaskCompression(bad), 0);
+        EXPECT_EQ(TPD_SetOutputEffect(bad, 1, 0, 0), 0);
+        EXPECT_EQ(TPD_UpdateSpriteDrawMode(bad, 0x40, 0, 0, 0), 0);
+        TPD_SetMaskCompression(bad, 1);
+        TPD_AddTexelEffect(bad, 10, nullptr, nullptr, 0, 0, 0, 0);
+        EXPECT_EQ(TPD_Free(bad), 0);
+    }
+    EXPECT_EQ(notATpd[0], 1);
+    EXPECT_EQ(notATpd[3], 1);
+    Canvas c(4, 4, 4);
+    c.Select();
+    Texture tex(2, 2, 4, {1, 2, 3, 4});
+    QRV_DrawTexture(&tex, 0, 0, h);
+    EXPECT_EQ(c.Get(0, 0), 0u);
+    for (int i = 1; i < 300; i += 2) TPD_Free(many[i]);
+}
+
+TEST_F(Textured, SpriteDrawModeEffectLists) {
+    struct Effect {
+        int32_t number;
+        uint32_t arg1, arg2, arg3;
+    };
+    struct Case {
+        int32_t flags;
+        uint32_t tint;
+        int32_t value;
+        int32_t masked, filtered, gouraud;
+        std::vector<Effect> effects;
+    };
+    const uint32_t c = 0x123456;
+    const Case cases[] = {
+        {0, 0xFFFFFF, 9, 0, 0, 0, {}},
+        {0, 0x808080, 9, 0, 0, 0, {{1, 0x808080, 0, 0}}},
+        {0, 0xF0FFFF, 9, 0, 0, 0, {{1, 0xF0FFFF, 0, 0}}},  // only 0x?FFFFF tints are neutral
+        {0, 0x0FFFFF, 9, 0, 0, 0, {}},
+        {static_cast<int32_t>(0x80000001), 0xFFFFFF, 9, 1, 1, 0, {}},
+        {0x800, 0xFFFFFF, 255, 0, 0, 0, {}},
+        {0x800, 0xFFFFFF, 0, 0, 0, 0, {{10, c, 0, 0}}},
+        {0x800, 0xFFFFFF, 100, 0, 0, 0, {{4, c, 100, 0}}},
+        {0x40 | 0x400 | 0x1000 | 0x2000 | 0x10000 | 0x20000 | 0x4000 | 0x80 | 0x100 | 0x200,
+         0x7FFFF,
+         5,
+         0,
+         0,
+         1,
+         {{1, 0x7FFFF, 0, 0},
+          {1, 5, 0, 0},
+          {10, c, 0, 0},
+          {2, c, 0, 0},
+          {3, c, 0, 0},
+          {11, c, 0, 0},
+          {12, c, 0, 0},
+          {15, c, 0, 5},
+          {7, c, 0, 5},
+          {5, c, 0, 5},
+          {6, c, 0, 5}}},
+    };
+    TpdHandle t;
+    for (int i = 0; i < 40; ++i) TPD_AddTexelEffect(t, 2, nullptr, nullptr, 0, 0, 0, 0);  // replaced below
+    for (const Case& k : cases) {
+        EXPECT_EQ(TPD_UpdateSpriteDrawMode(t, k.flags, k.tint, c, k.value), 1);
+        const qrv::Tpd* r = qrv::LiveTpd(t);
+        EXPECT_EQ(r->masked, k.masked) << k.flags;
+        EXPECT_EQ(r->filtered, k.filtered) << k.flags;
+        EXPECT_EQ(TPD_GetGouruaudState(t), k.gouraud) << k.flags;
+        EXPECT_EQ(TPD_GetMaskCompression(t), 1);
+        ASSERT_EQ(r->texelEffectCount, static_cast<int32_t>(k.effects.size())) << k.flags;
+        for (size_t i = 0; i < k.effects.size(); ++i) {
+            const qrv::TexelEffectEntry& e = r->texelEffects[i];
+            EXPECT_EQ(e.effect, k.effects[i].number) << k.flags << " entry " << i;
+            EXPECT_EQ(e.arg1, k.effects[i].arg1) << k.flags << " entry " << i;
+            EXPECT_EQ(e.arg2, k.effects[i].arg2) << k.flags << " entry " << i;
+            EXPECT_EQ(e.arg3, k.effects[i].arg3) << k.flags << " entry " << i;
+        }
+        EXPECT_EQ(r->texelEffects[k.effects.size()].effect, 0);
+    }
+    TPD_SetMaskCompression(t, 2);
+    EXPECT_EQ(TPD_GetMaskCompression(t), 0);
+}
+
+// Each effect on seven texels (four packed, three singly) in both kernel sets.
+TEST_F(Textured, TexelEffects) {
+    constexpr uint32_t s = 0x80FF4010, a = 0x40806020, line = 0x00204080;
+    struct Case {
+        int32_t effect;
+        uint32_t arg2, arg3, want;
+    };
+    const Case cases[] = {{1, 0, 0, 0x207F1802},  {2, 0, 0, 0xC0FFA030},  {3, 0, 0, 0x407F0000},
+                          {4, 64, 0, 0x509F581C}, {4, 0, 0, a},           {4, 256, 0, s},
+                          {5, 0, 0, 0x408F4048},  {6, 0, 0, 0x80FF8090},  {7, 0, 0, 0x001F1008},
+                          {10, 0, 0, a},          {11, 0, 0, 0x00804000}, {12, 0, 0, 0xC0FF6030},
+                          {15, 0, 0x11, s},       {8, 0, 0, s},           {13, 0, 0, s},
+                          {99, 0, 0, s},          {-3, 0, 0, s}};
+    for (qrv::KernelSet set : kBothSets) {
+        qrv::SetKernelSet(set);
+        for (const Case& k : cases) {
+            TpdHandle t;
+            TPD_AddTexelEffect(t, k.effect, nullptr, nullptr, a, k.arg2, k.arg3, 0);
+            for (int i = 0; i < 8; ++i) qrv::gLines.texels[i] = s, qrv::gLines.colours[i] = line;
+            qrv::ApplyTexelEffects(*qrv::LiveTpd(t), 7);
+            for (int i = 0; i < 7; ++i) EXPECT_EQ(qrv::gLines.texels[i], k.want) << k.effect << " texel " << i;
+            EXPECT_EQ(qrv::gLines.texels[7], s) << "only the fetched texels change";
+        }
+    }
+    // Key replace swaps only the key; an entry of effect 0 ends the list; a
+    // named target is written instead of the texel line.
+    TpdHandle t;
+    TPD_AddTexelEffect(t, 15, nullptr, nullptr, s, 0, 0x11, 0);
+    uint32_t own[5] = {};
+    TPD_AddTexelEffect(t, 10, nullptr, own, 0x77, 0, 0, 0);
+    TPD_AddTexelEffect(t, 0, nullptr, nullptr, 0, 0, 0, 0);
+    TPD_AddTexelEffect(t, 10, nullptr, nullptr, 0x99, 0, 0, 0);
+    for (int i = 0; i < 5; ++i) qrv::gLines.texels[i] = i % 2 ? s : a;
+    qrv::ApplyTexelEffects(*qrv::LiveTpd(t), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(qrv::gLines.texels[i], i % 2 ? 0x11u : a);
+        EXPECT_EQ(own[i], 0x77u);
+    }
+}
+
+// One texel 0x12C08040 (format-5 texture, unmasked) over 0x406080 as each
+// destination holds it, for every output type and destination format.
+TEST_F(Textured, OutputTypesPerFormat) {
+    struct Case {
+        int format;
+        uint32_t dest;
+        uint32_t want[5];  // replace, blend at 64, half, add, subtract
+    };
+    const Case cases[] = {
+        {1, 0x4310, {0xC408, 0x634E, 0x838C, 0xFF18, 0x0008}},
+        {2, 0x2190, {0x6208, 0x31AE, 0x41CC, 0x7F98, 0x0008}},
+        {3, 0x406080, {0xC08040, 0x606870, 0x807060, 0xFFE0C0, 0x000040}},
+        {4, 0xFF406080, {0x12C08040, 0x00606870, 0x00807060, 0x00FFE0C0, 0x00000040}},
+        {5, 0xFF406080, {0x12C08040, 0x00606870, 0x00807060, 0x00FFE0C0, 0x00000040}},
+    };
+    Texture tex(9, 1, 5, std::vector<uint32_t>(9, 0x12C08040));
+    for (qrv::KernelSet set : kBothSets) {
+        qrv::SetKernelSet(set);
+        for (const Case& k : cases) {
+            for (int type = 1; type <= 5; ++type) {
+                for (int compression = 0; compression < 2; ++compression) {
+                    Canvas c(11, 1, k.format);
+                    c.Select();
+                    for (int x = 0; x < 11; ++x) c.Set(x, 0, k.dest);
+                    TpdHandle t;
+                    TPD_SetOutputEffect(t, type, 0, 64);
+                    TPD_SetMaskCompression(t, compression);
+                    QRV_DrawTexture(&tex, 1, 0, t);
+                    for (int x = 0; x < 11; ++x)
+                        EXPECT_EQ(c.Get(x, 0), x == 0 || x == 10 ? k.dest : k.want[type - 1])
+                            << "format " << k.format << " type " << type << " x " << x;
+                }
+            }
+        }
+    }
+}
+
+// Masked format-5 texels blend by their own alpha at the precision of the
+// destination, whatever the output type.
+TEST_F(Textured, FormatFiveAlphaThresholds) {
+    struct Case {
+        int format;
+        uint32_t dest;
+        uint32_t want[5];  // alpha 0x00, 0x07, 0x80, 0xF0, 0xFD
+    };
+    const Case cases[] = {
+        {1, 0x4310, {0x4310, 0x4310, 0x838C, 0xC408, 0xC408}},
+        {2, 0x2190, {0x2190, 0x2190, 0x41CC, 0x6208, 0x6208}},
+        {3, 0x406080, {0x406080, 0x43607E, 0x807060, 0xB87E44, 0xC08040}},
+        {4, 0xFF406080, {0xFF406080, 0x0043607E, 0x00807060, 0x00B87E44, 0xFDC08040}},
+    };
+    const uint32_t alphas[5] = {0x00, 0x07, 0x80, 0xF0, 0xFD};
+    std::vector<uint32_t> texels;
+    for (uint32_t a : alphas) texels.push_back(a << 24 | 0xC08040);
+    for (qrv::KernelSet set : kBothSets) {
+        qrv::SetKernelSet(set);
+        Texture tex(5, 1, 5, texels, 0xFFFFFFFF);
+        for (const Case& k : cases) {
+            for (int type = 1; type <= 5; ++type) {
+                Canvas c(5, 1, k.format);
+                c.Select();
+                for (int x = 0; x < 5; ++x) c.Set(x, 0, k.dest);
+                TpdHandle t(1, 0xFFFFFF, 0, 0);
+                TPD_SetOutputEffect(t, type, 0, 100);
+                QRV_DrawTexture(&tex, 0, 0, t);
+                for (int x = 0; x < 5; ++x)
+                    EXPECT_EQ(c.Get(x, 0), k.want[x]) << "format " << k.format << " type " << type << " x " << x;
+            }
+        }
+    }
+}
+
+// Row 0 is all mask colour, row 1 has it in columns 1 and 2.
+TEST_F(Textured, MaskCompressionAndTheMaskedFlag) {
+    constexpr uint32_t kMask = 0xF81F, kOther = 0x1234, kDest = 0x0FF0;
+    Texture tex(4, 2, 1, {kMask, kMask, kMask, kMask, kOther, kMask, kMask, kOther}, 0xFFFF00FF);
+    struct Case {
+        int32_t masked, compression;
+        uint32_t row0, row1[4];
+    };
+    const Case cases[] = {
+        {1, 1, kDest, {kOther, kDest, kDest, kOther}},
+        {0, 1, kDest, {kOther, kMask, kMask, kOther}},
+        {1, 0, kMask, {kOther, kMask, kMask, kOther}},
+        {0, 0, kMask, {kOther, kMask, kMask, kOther}},
+    };
+    QRV_SetMMXState(0);  // the lane rule keeps whole-position texels exact
+    for (const Case& k : cases) {
+        for (int filtered = 0; filtered < 2; ++filtered) {
+            Canvas c(4, 2, 1);
+            c.Select();
+            for (int i = 0; i < 8; ++i) c.Set(i % 4, i / 4, kDest);
+            TpdHandle t(k.masked | (filtered ? INT32_MIN : 0), 0xFFFFFF, 0, 0);
+            TPD_SetMaskCompression(t, k.compression);
+            QRV_DrawTexture(&tex, 0, 0, t);
+            for (int x = 0; x < 4; ++x) {
+                // Bilinear texels at whole positions are the texels themselves
+                // (with masked neighbours read as 0, which fx = 0 ignores).
+                EXPECT_EQ(c.Get(x, 0), k.row0) << k.masked << k.compression << filtered << " x " << x;
+                EXPECT_EQ(c.Get(x, 1), k.row1[x]) << k.masked << k.compression << filtered << " x " << x;
+            }
+        }
+    }
+}
+
+// Textured polygons sample texel corners, sprites texel centres; vertex
+// coordinates beyond the texture are clamped into it and written back.
+TEST_F(Textured, SamplingAndClamping) {
+    Texture tex(4, 1, 4, {0x10, 0x20, 0x30, 0x40});
+    TpdHandle t;
+    Canvas c(8, 2, 4);
+    c.Select();
+    QRV_QuadT(&tex, 0, 0, 0, 0, 8, 0, 3, 0, 8, 1, 3, 0, 0, 1, 0, 0, t);
+    std::vector<uint32_t> row;
+    for (int x = 0; x < 8; ++x) row.push_back(c.Get(x, 0));
+    EXPECT_EQ(row, (std::vector<uint32_t>{0x10, 0x10, 0x10, 0x20, 0x20, 0x20, 0x30, 0x30}));
+    QRV_DrawSpriteQuad(&tex, 0, 0, 0, 0, 8, 0, 9, -5, 8, 1, 3, 0, 0, 1, 0, 0, t, 0);
+    EXPECT_EQ(qrv::PolyU[1], 3);
+    EXPECT_EQ(qrv::PolyV[1], 0);
+    row.clear();
+    for (int x = 0; x < 8; ++x) row.push_back(c.Get(x, 0));
+    EXPECT_EQ(row, (std::vector<uint32_t>{0x10, 0x10, 0x20, 0x20, 0x30, 0x30, 0x30, 0x40}));
+    c.Clear(0);
+    QRV_DrawSpriteQuad(&tex, 0, 0, 0, 0, 8, 0, 3, 0, 8, 1, 3, 0, 0, 1, 0, 0, t, 2);
+    EXPECT_EQ(c.Get(0, 0), 0u) << "split 2 draws nothing";
+    // The whole texture, its left three columns clipped off by the viewport.
+    QRV_SetBufferViewPort(2, 0, 8, 2);
+    QRV_DrawTexture(&tex, -1, 1, t);
+    EXPECT_EQ(c.Get(1, 1), 0u);
+    EXPECT_EQ(c.Get(2, 1), 0x40u);
+    EXPECT_EQ(c.Get(3, 1), 0u);
+}
+
+// Bilinear fetches repeat the last column and row instead of reading past
+// them; the MMX state picks the lane rule or the per-channel rule.
+TEST_F(Textured, BilinearAtTheEdges) {
+    Texture tex(2, 2, 5, {0x00000000, 0x80FF4020, 0xFFFFFFFF, 0x00000000});
+    uint32_t out[3];
+    struct Case {
+        int32_t u, v, mmx;
+        uint32_t want;
+    };
+    const Case cases[] = {
+        {0x18000, 0, 0, 0x80FF4020},       // last column: its own neighbour
+        {0x18000, 0x18000, 0, 0x00000000},  // last row too
+        {0x08000, 0, 0, 0x407F2010},
+        {0x08000, 0, 1, 0x3F7E1F0F},
+        {0x00000, 0x08000, 1, 0x7F7F7F7F},
+    };
+    for (qrv::KernelSet set : kBothSets) {
+        qrv::SetKernelSet(set);
+        for (const Case& k : cases) {
+            qrv::FetchTexelsBilinear(tex.desc, out, 1, {k.u, k.v, 0, 0}, k.mmx);
+            EXPECT_EQ(out[0], k.want) << std::hex << k.u << " " << k.v << " " << k.mmx;
+        }
+        // Compressing: the masked right neighbour counts as 0, and the masked
+        // texel itself is dropped from the runs.
+        Texture keyed(2, 1, 4, {0x00404040, 0x00FF00FF}, 0x00FF00FF);
+        int32_t runs[4];
+        EXPECT_EQ(qrv::FetchTexelsBilinearCompressed(keyed.desc, out, runs, 2, {0x8000, 0, 0x8000, 0}), 2);
+        EXPECT_EQ(runs[0], 0);
+        EXPECT_EQ(runs[1], 1);
+        EXPECT_EQ(out[0], 0x00202020u);
+    }
+}
+
+TEST_F(Textured, GouraudColourLine) {
+    Texture tex(4, 4, 4, std::vector<uint32_t>(16, 0xFFFFFF));
+    Canvas c(8, 8, 4);
+    c.Select();
+    TpdHandle t(0x80, 0xFFFFFF, 0, 0);  // modulate by the colour line
+    QRV_DrawSpriteRGBQuad(&tex, 0, 0, 0, 0, 0x808080, 8, 0, 3, 0, 0x808080, 8, 8, 3, 3, 0x808080, 0, 8, 0, 3,
+                          0x808080, t, 1);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            if (c.Get(x, y) != 0) {
+                ASSERT_EQ(c.Get(x, y), 0x007F7F7Fu) << x << "," << y;
+            }
+        }
+    EXPECT_EQ(c.Get(4, 4), 0x007F7F7Fu);
+    // A gradient from black to red over one span.
+    qrv::SpanRecord r{};
+    r.xRight = 4;
+    r.rightAttr[0] = 0xFF0000;
+    const int32_t runs[4] = {0, 1, 2, 2};
+    uint32_t colours[3];
+    qrv::BuildColourLine(r, colours, runs, 2);
+    EXPECT_EQ(colours[0], 0x000000u);
+    EXPECT_EQ(colours[1], 0x7F0000u);
+    EXPECT_EQ(colours[2], 0xBF0000u);
+}
+
+TEST_F(Textured, TextureStrips) {
+    std::vector<uint32_t> texels;
+    for (int i = 0; i < 8; ++i) texels.push_back(0x010203u * (i + 1));
+    Texture tex(8, 2, 3, texels);
+    Canvas c(8, 8, 3);
+    c.Select();
+    QRV_HoriTextureStrip(&tex, 0, 0, 0, 4, 0x40000, 0, 0);
+    QRV_HoriTextureStrip(&tex, 4, 0x40000, 0, 0, 0, 0, 1);  // ends swapped
+    QRV_SetBufferViewPort(2, 0, 6, 8);
+    QRV_HoriTextureStrip(&tex, 0, 0, 0, 8, 0x7FFFFFFF, 0, 2);  // u clamped to the last column
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(c.Get(x, 0), x < 4 ? texels[x] : 0u) << x;
+        EXPECT_EQ(c.Get(x, 1), x < 4 ? texels[x] : 0u) << x;
+        EXPECT_EQ(c.Get(x, 2), x >= 2 && x < 6 ? texels[(x * 7) / 8] : 0u) << x;
+    }
+    QRV_VertTextureStrip(&tex, 1, 0x30000, 0, 7, 0x30000, 0x60000, 3);
+    for (int y = 0; y < 8; ++y) EXPECT_EQ(c.Get(3, y), y >= 1 && y < 7 ? texels[3] : (y == 0 ? texels[3] : 0u)) << y;
+    // Different pixel sizes copy nothing.
+    Texture wide(8, 1, 4, texels);
+    c.Clear(0);
+    QRV_HoriTextureStrip(&wide, 0, 0, 0, 8, 0x70000, 0, 5);
+    EXPECT_EQ(c.Get(3, 5), 0u);
+    EXPECT_TRUE(c.GuardsIntact());
+}
+
+// Spans wider than the first line buffers draw whole.
+TEST_F(Textured, ViewportWiderThanTheLineBuffers) {
+    constexpr int kWide = 5000;
+    std::vector<uint32_t> texels;
+    for (int i = 0; i < kWide; ++i) texels.push_back(static_cast<uint32_t>(i * 7) & 0xFFFF);
+    Texture tex(kWide, 1, 1, texels, 0xFFFFFFFF);
+    Canvas c(kWide, 1, 4);
+    c.Select();
+    TpdHandle t(0, 0xFFFFFF, 0, 0);
+    TPD_AddTexelEffect(t, 11, nullptr, nullptr, 0xFFFFFFFF, 0, 0, 0);
+    QRV_DrawTexture(&tex, 0, 0, t);
+    for (int x = 0; x < kWide; ++x) ASSERT_EQ(c.Get(x, 0), qrv::Read565(texels[x])) << x;
+    EXPECT_TRUE(c.GuardsIntact());
+}
+
+}  // namespace

@@ -390,47 +390,198 @@ QRV_API int32_t QRV_CALL CreateOcclusionMapFromSpanCollision(void* buf, int32_t 
 QRV_API void QRV_CALL QRV_DrawSpansEdges(void* textured);
 
 /* ---- Scene capture ---- */
-QRV_API void* QRV_CALL Scene_Write_Capture_SpriteNC(void* rec, int32_t src, int32_t x, int32_t y, int32_t a);
-QRV_API void* QRV_CALL Scene_Write_Capture_Image(void* rec, int32_t mode, int32_t src, int32_t x, int32_t y, int32_t a, int32_t w, int32_t h);
-QRV_API void* QRV_CALL Scene_Write_Capture_ImageBB(void* rec, int32_t mode, int32_t b, int32_t src, int32_t x, int32_t y, int32_t a, int32_t w, int32_t h);
-QRV_API void* QRV_CALL Scene_Write_Capture_Map(void* rec, int32_t mode, int32_t b, int32_t c, int32_t x, int32_t y, int32_t a, int32_t w, int32_t h);
-QRV_API void* QRV_CALL Scene_Write_Capture_Image_AlphaBlend(void* rec, int32_t mode, int32_t src, int32_t x, int32_t y, int32_t a, int32_t g, int32_t w, int32_t h);
-QRV_API void* QRV_CALL Scene_Write_Capture_Shape(void* rec, int32_t mode, int32_t src, int32_t x, int32_t y, int32_t a, int32_t s1, int32_t s2, int32_t s3, uint32_t colour);
-QRV_API void* QRV_CALL Scene_Write_Capture_Text(void* rec, int32_t mode, int32_t b, int32_t ignored1, int32_t ignored2, int32_t x, int32_t y, int32_t a, int32_t w, int32_t h, uint32_t colour);
-QRV_API void QRV_CALL Scene_Write_Capture_Dot(void* rec, int32_t mode, float fx, float fy, float fz, uint32_t colour);
-QRV_API void* QRV_CALL Scene_Write_Capture_Line(void* rec, int32_t mode, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t a, uint32_t colour);
-QRV_API void* QRV_CALL Scene_Write_Capture_Box(void* rec, int32_t mode, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t ignored, uint32_t colour);
-QRV_API void* QRV_CALL Scene_Write_Capture_ShadeBox(void* rec, int32_t mode, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t ignored, uint32_t k0, uint32_t k1, uint32_t k2, uint32_t k3);
-QRV_API void* QRV_CALL Scene_Write_Capture_Circle(void* rec, int32_t mode, int32_t cx, int32_t cy, int32_t a, int32_t r, uint32_t colour);
-QRV_API void* QRV_CALL Scene_Write_Capture_Ellipse(void* rec, int32_t mode, int32_t cx, int32_t cy, int32_t a, int32_t rx, int32_t ry, uint32_t colour);
-QRV_API void* QRV_CALL Scene_Write_Capture_GouraudStripH(void* rec, int32_t mode, int32_t x1, uint32_t k1, int32_t x2, uint32_t k2, int32_t y, int32_t ignored);
-QRV_API void* QRV_CALL Scene_Write_Capture_GouraudStripV(void* rec, int32_t mode, int32_t y1, uint32_t k1, int32_t y2, uint32_t k2, int32_t x, int32_t ignored);
-QRV_API void* QRV_CALL Scene_Write_Capture_TextureStripH(void* rec, int32_t mode, int32_t x1, int32_t tu1, int32_t tv1, int32_t x2, int32_t tu2, int32_t tv2, int32_t y, int32_t ignored, int32_t src);
-QRV_API void* QRV_CALL Scene_Write_Capture_TextureStripV(void* rec, int32_t mode, int32_t y1, int32_t tu1, int32_t tv1, int32_t y2, int32_t tu2, int32_t tv2, int32_t x, int32_t ignored, int32_t src);
-QRV_API void QRV_CALL Scene_Write_Capture_Tri(void* rec, int32_t mode, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t ignored, uint32_t colour, int32_t flag);
-QRV_API void QRV_CALL Scene_Write_Capture_TriG(void* rec, int32_t mode, int32_t x0, int32_t y0, uint32_t k0, int32_t x1, int32_t y1, uint32_t k1, int32_t x2, int32_t y2, uint32_t k2, int32_t ignored, int32_t flag);
-QRV_API void QRV_CALL Scene_Write_Capture_TriT(void* rec, int32_t mode, int32_t x0, int32_t y0, int32_t tu0, int32_t tv0, int32_t x1, int32_t y1, int32_t tu1, int32_t tv1, int32_t x2, int32_t y2, int32_t tu2, int32_t tv2, int32_t ignored, int32_t src, int32_t flag);
-QRV_API void QRV_CALL Scene_Write_Capture_Quad(void* rec, int32_t mode, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t ignored, uint32_t colour, int32_t flag);
-QRV_API void QRV_CALL Scene_Write_Capture_QuadG(void* rec, int32_t mode, int32_t x0, int32_t y0, uint32_t k0, int32_t x1, int32_t y1, uint32_t k1, int32_t x2, int32_t y2, uint32_t k2, int32_t x3, int32_t y3, uint32_t k3, int32_t ignored, int32_t flag);
-QRV_API void QRV_CALL Scene_Write_Capture_QuadT(void* rec, int32_t mode, int32_t x0, int32_t y0, int32_t tu0, int32_t tv0, int32_t x1, int32_t y1, int32_t tu1, int32_t tv1, int32_t x2, int32_t y2, int32_t tu2, int32_t tv2, int32_t x3, int32_t y3, int32_t tu3, int32_t tv3, int32_t ignored, int32_t src, int32_t flag);
-QRV_API void* QRV_CALL Scene_Poke_Bounding_Box(void* rec, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
-QRV_API void QRV_CALL Scene_Poke_Edge_Vectors(void* out, float x1, float y1, float x2, float y2);
-QRV_API void* QRV_CALL SceneVert_iXYcombined(void* vertex, int32_t x, int32_t y);
-QRV_API void QRV_CALL SceneVert_iXYZ(void* vertex, int32_t unused1, int32_t unused2, int32_t unused3, int32_t unused4, int32_t unused5, int32_t unused6, int32_t unused7, int32_t unused8, int32_t unused9, int32_t unused10, int32_t unused11, int32_t unused12);
-QRV_API void QRV_CALL SceneVert_iTransXYZ(void* vertex, int32_t unused1, int32_t unused2, int32_t unused3, int32_t unused4, int32_t unused5, int32_t unused6, int32_t unused7, int32_t unused8, int32_t unused9, int32_t unused10, int32_t unused11, int32_t unused12);
-QRV_API void QRV_CALL SceneVert_iXYZUV(void* vertex, int32_t unused1, int32_t unused2, int32_t unused3, int32_t unused4, int32_t unused5, int32_t unused6, int32_t unused7, int32_t unused8, int32_t unused9, int32_t unused10, int32_t unused11, int32_t unused12, int32_t unused13, int32_t unused14);
-QRV_API int32_t QRV_CALL Scene_Render_Check_Object_Visible(void* rec, int32_t camX, int32_t camY);
-QRV_API void QRV_CALL Scene_Render_Captured_Box(void* rec, int32_t camX, int32_t camY);
-QRV_API void QRV_CALL Scene_Render_Captured_ShadeBox(void* rec, int32_t camX, int32_t camY);
-QRV_API void QRV_CALL Scene_Render_Captured_Circle(void* rec, int32_t camX, int32_t camY);
-QRV_API void QRV_CALL Scene_Render_Captured_Ellipse(void* rec, int32_t camX, int32_t camY);
-QRV_API void QRV_CALL Scene_Render_Captured_GouraudStripH(void* rec, int32_t camX, int32_t camY);
-QRV_API void QRV_CALL Scene_Render_Captured_GouraudStripV(void* rec, int32_t camX, int32_t camY);
-QRV_API void QRV_CALL Scene_Render_Captured_TextureStripH(void* rec, int32_t camX, int32_t camY, void* src);
-QRV_API void QRV_CALL Scene_Render_Captured_TextureStripV(void* rec, int32_t camX, int32_t camY, void* src);
-QRV_API void QRV_CALL Scene_Render_Captured_Polygon(void* rec, int32_t camX, int32_t camY);
-QRV_API void QRV_CALL Scene_Render_Captured_PolygonG(void* rec, int32_t camX, int32_t camY);
-QRV_API void QRV_CALL Scene_Render_Captured_PolygonT(void* rec, int32_t camX, int32_t camY, void* s, void* t);
+/*
+ * Scene records are memory the host allocates; the writers fill one record
+ * in place and the replays draw it back translated by a camera position.
+ * Every field is 32 bits wide and the layout is the same in every build.
+ *
+ * Writers set the in-use flag, the kind, the draw mode (not SpriteNC), the
+ * vertex count and the fields their kind lists; every other word keeps what
+ * it held. A vertex stores its position twice, in x, y (as captured) and in
+ * drawX, drawY (what replay uses). Polygon writers (kinds 25 to 31) fill the
+ * bounding box only when flag is 2, and then with the inclusive extremes of
+ * their vertices. A null record is never written: calls with a result give 0.
+ *
+ * Replays map a record point (drawX, drawY) to (drawX - camX + viewport left,
+ * drawY - camY + viewport top) and call the drawing routine with it when the
+ * shape can reach the viewport. A point that maps outside the 32-bit range
+ * draws nothing. Replays use the record fields regardless of the kind. The
+ * polygon replays read vertexCount vertices (a record holding more than four
+ * must be allocated 60 + 40 x count bytes long) and draw nothing for a count
+ * above 8.
+ */
+enum {
+    QRV_SCENE_SPRITE = 1,
+    QRV_SCENE_DOT = 2,
+    QRV_SCENE_BOX = 3,
+    QRV_SCENE_SHADE_BOX = 4,
+    QRV_SCENE_CIRCLE = 5,
+    QRV_SCENE_ELLIPSE = 6,
+    QRV_SCENE_LINE = 7,
+    QRV_SCENE_SHAPE = 8,
+    QRV_SCENE_IMAGE = 11,
+    QRV_SCENE_IMAGE_BB = 12,
+    QRV_SCENE_IMAGE_ALPHA_BLEND = 15,
+    QRV_SCENE_TEXT = 20,
+    QRV_SCENE_TRI = 25,
+    QRV_SCENE_TRI_GOURAUD = 26,
+    QRV_SCENE_TEXTURED_POLY = 27, /* triangle or quad: the vertex count tells */
+    QRV_SCENE_QUAD = 30,
+    QRV_SCENE_QUAD_GOURAUD = 31,
+    QRV_SCENE_GOURAUD_STRIP_H = 40,
+    QRV_SCENE_GOURAUD_STRIP_V = 41,
+    QRV_SCENE_TEXTURE_STRIP_H = 42,
+    QRV_SCENE_TEXTURE_STRIP_V = 43,
+    QRV_SCENE_MAP = 50
+};
+
+/* Scene vertex: 40 bytes. The reserved words are never written. */
+typedef struct QrvSceneVertex {
+    int32_t x;
+    int32_t y;
+    int32_t reserved2;
+    int32_t drawX;
+    int32_t drawY;
+    int32_t reserved5;
+    uint32_t colour; /* ARGB */
+    int32_t reserved7;
+    int32_t u;
+    int32_t v;
+} QrvSceneVertex;
+
+/* Scene record: 220 bytes with its four vertices. */
+typedef struct QrvSceneRecord {
+    uint16_t inUse;      /* offset 0: always written 1 */
+    uint16_t kind;       /* 2: QRV_SCENE_ */
+    int32_t extraA;      /* 4: host value */
+    int32_t extraB;      /* 8: host value */
+    int32_t source;      /* 12: image, map, shape or texture value of the host */
+    int32_t mode;        /* 16: draw mode, passed on replay */
+    int32_t reserved20;  /* 20: never written */
+    int32_t shape[3];    /* 24: shapes only */
+    int32_t boxLeft;     /* 36 */
+    int32_t boxTop;      /* 40 */
+    int32_t boxRight;    /* 44: exclusive */
+    int32_t boxBottom;   /* 48: exclusive */
+    int32_t vertexCount; /* 52 */
+    int32_t blend;       /* 56: alpha-blended images only */
+    QrvSceneVertex vertex[4]; /* 60 */
+} QrvSceneRecord;
+
+QRV_API QrvSceneRecord* QRV_CALL Scene_Write_Capture_SpriteNC(QrvSceneRecord* rec, int32_t src, int32_t x, int32_t y,
+                                                              int32_t a);
+QRV_API QrvSceneRecord* QRV_CALL Scene_Write_Capture_Image(QrvSceneRecord* rec, int32_t mode, int32_t src, int32_t x,
+                                                           int32_t y, int32_t a, int32_t w, int32_t h);
+QRV_API QrvSceneRecord* QRV_CALL Scene_Write_Capture_ImageBB(QrvSceneRecord* rec, int32_t mode, int32_t b,
+                                                             int32_t src, int32_t x, int32_t y, int32_t a, int32_t w,
+                                                             int32_t h);
+QRV_API QrvSceneRecord* QRV_CALL Scene_Write_Capture_Map(QrvSceneRecord* rec, int32_t mode, int32_t b, int32_t c,
+                                                         int32_t x, int32_t y, int32_t a, int32_t w, int32_t h);
+QRV_API QrvSceneRecord* QRV_CALL Scene_Write_Capture_Image_AlphaBlend(QrvSceneRecord* rec, int32_t mode, int32_t src,
+                                                                      int32_t x, int32_t y, int32_t a, int32_t g,
+                                                                      int32_t w, int32_t h);
+QRV_API QrvSceneRecord* QRV_CALL Scene_Write_Capture_Shape(QrvSceneRecord* rec, int32_t mode, int32_t src, int32_t x,
+                                                           int32_t y, int32_t a, int32_t s1, int32_t s2, int32_t s3,
+                                                           uint32_t colour);
+/*
+ * Text, Box, Circle, Ellipse and the strips return &rec->vertex[1], Line
+ * &rec->vertex[2] and ShadeBox &rec->vertex[3].
+ */
+QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_Text(QrvSceneRecord* rec, int32_t mode, int32_t b,
+                                                          int32_t ignored1, int32_t ignored2, int32_t x, int32_t y,
+                                                          int32_t a, int32_t w, int32_t h, uint32_t colour);
+/* The position is the floor of fx, fy; NaN and values outside the 32-bit range give INT32_MIN. */
+QRV_API void QRV_CALL Scene_Write_Capture_Dot(QrvSceneRecord* rec, int32_t mode, float fx, float fy, float fz,
+                                              uint32_t colour);
+QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_Line(QrvSceneRecord* rec, int32_t mode, int32_t x1, int32_t y1,
+                                                          int32_t x2, int32_t y2, int32_t a, uint32_t colour);
+QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_Box(QrvSceneRecord* rec, int32_t mode, int32_t x1, int32_t y1,
+                                                         int32_t x2, int32_t y2, int32_t ignored,
+                                                         uint32_t colour);
+QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_ShadeBox(QrvSceneRecord* rec, int32_t mode, int32_t x1,
+                                                              int32_t y1, int32_t x2, int32_t y2, int32_t ignored,
+                                                              uint32_t k0, uint32_t k1, uint32_t k2,
+                                                              uint32_t k3);
+QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_Circle(QrvSceneRecord* rec, int32_t mode, int32_t cx, int32_t cy,
+                                                            int32_t a, int32_t r, uint32_t colour);
+QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_Ellipse(QrvSceneRecord* rec, int32_t mode, int32_t cx,
+                                                             int32_t cy, int32_t a, int32_t rx, int32_t ry,
+                                                             uint32_t colour);
+QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_GouraudStripH(QrvSceneRecord* rec, int32_t mode, int32_t x1,
+                                                                   uint32_t k1, int32_t x2, uint32_t k2, int32_t y,
+                                                                   int32_t ignored);
+QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_GouraudStripV(QrvSceneRecord* rec, int32_t mode, int32_t y1,
+                                                                   uint32_t k1, int32_t y2, uint32_t k2, int32_t x,
+                                                                   int32_t ignored);
+QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_TextureStripH(QrvSceneRecord* rec, int32_t mode, int32_t x1,
+                                                                   int32_t tu1, int32_t tv1, int32_t x2, int32_t tu2,
+                                                                   int32_t tv2, int32_t y, int32_t ignored,
+                                                                   int32_t src);
+QRV_API QrvSceneVertex* QRV_CALL Scene_Write_Capture_TextureStripV(QrvSceneRecord* rec, int32_t mode, int32_t y1,
+                                                                   int32_t tu1, int32_t tv1, int32_t y2, int32_t tu2,
+                                                                   int32_t tv2, int32_t x, int32_t ignored,
+                                                                   int32_t src);
+QRV_API void QRV_CALL Scene_Write_Capture_Tri(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0, int32_t x1,
+                                              int32_t y1, int32_t x2, int32_t y2, int32_t ignored, uint32_t colour,
+                                              int32_t flag);
+QRV_API void QRV_CALL Scene_Write_Capture_TriG(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0, uint32_t k0,
+                                               int32_t x1, int32_t y1, uint32_t k1, int32_t x2, int32_t y2,
+                                               uint32_t k2, int32_t ignored, int32_t flag);
+QRV_API void QRV_CALL Scene_Write_Capture_TriT(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0, int32_t tu0,
+                                               int32_t tv0, int32_t x1, int32_t y1, int32_t tu1, int32_t tv1,
+                                               int32_t x2, int32_t y2, int32_t tu2, int32_t tv2, int32_t ignored,
+                                               int32_t src, int32_t flag);
+QRV_API void QRV_CALL Scene_Write_Capture_Quad(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0, int32_t x1,
+                                               int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3,
+                                               int32_t ignored, uint32_t colour, int32_t flag);
+QRV_API void QRV_CALL Scene_Write_Capture_QuadG(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0,
+                                                uint32_t k0, int32_t x1, int32_t y1, uint32_t k1, int32_t x2,
+                                                int32_t y2, uint32_t k2, int32_t x3, int32_t y3, uint32_t k3,
+                                                int32_t ignored, int32_t flag);
+QRV_API void QRV_CALL Scene_Write_Capture_QuadT(QrvSceneRecord* rec, int32_t mode, int32_t x0, int32_t y0,
+                                                int32_t tu0, int32_t tv0, int32_t x1, int32_t y1, int32_t tu1,
+                                                int32_t tv1, int32_t x2, int32_t y2, int32_t tu2, int32_t tv2,
+                                                int32_t x3, int32_t y3, int32_t tu3, int32_t tv3, int32_t ignored,
+                                                int32_t src, int32_t flag);
+QRV_API QrvSceneRecord* QRV_CALL Scene_Poke_Bounding_Box(QrvSceneRecord* rec, int32_t x1, int32_t y1, int32_t x2,
+                                                         int32_t y2);
+/*
+ * Six floats at out: the edge (x2 - x1, y2 - y1), its unit normal
+ * ((y1 - y2) / len, (x2 - x1) / len) and the opposite normal. A zero-length
+ * edge has the normal (0, 0).
+ */
+QRV_API void QRV_CALL Scene_Poke_Edge_Vectors(float* out, float x1, float y1, float x2, float y2);
+QRV_API QrvSceneVertex* QRV_CALL SceneVert_iXYcombined(QrvSceneVertex* vertex, int32_t x, int32_t y);
+/* These three take their arguments and do nothing. */
+QRV_API void QRV_CALL SceneVert_iXYZ(QrvSceneVertex* vertex, int32_t unused1, int32_t unused2, int32_t unused3,
+                                     int32_t unused4, int32_t unused5, int32_t unused6, int32_t unused7,
+                                     int32_t unused8, int32_t unused9, int32_t unused10, int32_t unused11,
+                                     int32_t unused12);
+QRV_API void QRV_CALL SceneVert_iTransXYZ(QrvSceneVertex* vertex, int32_t unused1, int32_t unused2, int32_t unused3,
+                                          int32_t unused4, int32_t unused5, int32_t unused6, int32_t unused7,
+                                          int32_t unused8, int32_t unused9, int32_t unused10, int32_t unused11,
+                                          int32_t unused12);
+QRV_API void QRV_CALL SceneVert_iXYZUV(QrvSceneVertex* vertex, int32_t unused1, int32_t unused2, int32_t unused3,
+                                       int32_t unused4, int32_t unused5, int32_t unused6, int32_t unused7,
+                                       int32_t unused8, int32_t unused9, int32_t unused10, int32_t unused11,
+                                       int32_t unused12, int32_t unused13, int32_t unused14);
+/* 1 when the bounding box, moved by the camera, overlaps the viewport. */
+QRV_API int32_t QRV_CALL Scene_Render_Check_Object_Visible(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_Box(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_ShadeBox(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_Circle(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_Ellipse(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_GouraudStripH(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_GouraudStripV(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_TextureStripH(const QrvSceneRecord* rec, int32_t camX, int32_t camY,
+                                                          QrvSurfaceDesc* src);
+QRV_API void QRV_CALL Scene_Render_Captured_TextureStripV(const QrvSceneRecord* rec, int32_t camX, int32_t camY,
+                                                          QrvSurfaceDesc* src);
+QRV_API void QRV_CALL Scene_Render_Captured_Polygon(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
+QRV_API void QRV_CALL Scene_Render_Captured_PolygonG(const QrvSceneRecord* rec, int32_t camX, int32_t camY);
+/* The texture strips and the textured polygon take their texture from src or s, not from the record. */
+QRV_API void QRV_CALL Scene_Render_Captured_PolygonT(const QrvSceneRecord* rec, int32_t camX, int32_t camY,
+                                                     QrvSurfaceDesc* s, void* t);
 
 /* ---- Maths: angles, vertex transforms, random numbers, fast calculation ---- */
 QRV_API float QRV_CALL ZK_Cos(float a);

@@ -336,6 +336,7 @@ void Surfaces(Scene& s) {
     Q(QRV_PrepareFXSurface)(sprite, copy, 0);
     Q(QRV_FreeSurfaceDesc)(copy);
     Q(QRV_FreeSurfaceDesc)(sprite);
+}
 
 QrvSurfaceDesc TextureOf(Picture& p) {
     QrvSurfaceDesc d{};
@@ -395,6 +396,109 @@ void Textured(Scene& s) {
     Q(QRV_VertTextureStrip)(&same, kTop - 3, 0, 0, kBottom + 3, 0x40000, 31 << 16, kLeft + 80);
 }
 
+// Scene records: the words every writer stores (over a marker), the pokes,
+// visibility under a few cameras, and a captured scene replayed under two
+// camera positions.
+void SceneCapture(Scene& s) {
+    s.Select();
+    auto foldRecord = [&](const QrvSceneRecord& r, const void* result) {
+        uint32_t words[sizeof(QrvSceneRecord) / 4];
+        std::memcpy(words, &r, sizeof words);
+        for (uint32_t w : words) s.Fold(w);
+        s.Fold(static_cast<uint64_t>(static_cast<const char*>(result) - reinterpret_cast<const char*>(&r)));
+    };
+    auto fresh = [](QrvSceneRecord& r) { std::memset(&r, 0xA7, sizeof r); };
+    QrvSceneRecord r;
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_SpriteNC)(&r, 7, -3, 4, 9));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_Image)(&r, 64, 5, 10, 20, 6, 3, 4));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_ImageBB)(&r, 2, 8, 5, 1, 2, 6, 3, 4));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_Map)(&r, 2, 8, 5, 1, 2, 6, 3, 4));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_Image_AlphaBlend)(&r, 16, 5, 1, 2, 6, 128, 3, 4));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_Shape)(&r, 2, 5, 1, 2, 6, 11, 12, 13, 0xFF102030));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_Text)(&r, 2, 8, 77, 78, 1, 2, 6, 40, 10, 0xAB));
+    fresh(r), Q(Scene_Write_Capture_Dot)(&r, 2, -0.5f, 2.7f, 9.f, 0xCD), foldRecord(r, &r);
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_Line)(&r, 2, 1, 2, 30, 40, 6, 0xEF));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_Box)(&r, 66, 10, 20, 5, 8, 99, 0x12));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_ShadeBox)(&r, 2, 10, 8, 5, 20, 0, 1, 2, 3, 4));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_Circle)(&r, 2, 10, 20, 6, 3, 0x33));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_Ellipse)(&r, 2, 10, 20, 6, 4, 2, 0x44));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_GouraudStripH)(&r, 2, 30, 0x55, 3, 0x66, 7, 0));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_GouraudStripV)(&r, 2, 30, 0x55, 3, 0x66, 7, 0));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_TextureStripH)(&r, 2, 3, 1, 2, 30, 3, 4, 7, 0, 9));
+    fresh(r), foldRecord(r, Q(Scene_Write_Capture_TextureStripV)(&r, 2, 30, 1, 2, 3, 3, 4, 7, 0, 9));
+    fresh(r), Q(Scene_Write_Capture_Tri)(&r, 2, 1, 9, 8, 2, -4, 5, 0, 0x77, 1), foldRecord(r, &r);
+    fresh(r), Q(Scene_Write_Capture_TriG)(&r, 2, 1, 9, 1, 8, 2, 2, -4, 5, 3, 0, 2), foldRecord(r, &r);
+    fresh(r), Q(Scene_Write_Capture_TriT)(&r, 2, 1, 9, 1, 2, 8, 2, 3, 4, -4, 5, 5, 6, 0, 9, 2), foldRecord(r, &r);
+    fresh(r), Q(Scene_Write_Capture_Quad)(&r, 2, 0, 0, 9, 1, 8, 7, -1, 6, 0, 0x88, 2), foldRecord(r, &r);
+    fresh(r), Q(Scene_Write_Capture_QuadG)(&r, 2, 0, 0, 1, 9, 1, 2, 8, 7, 3, -1, 6, 4, 0, 0), foldRecord(r, &r);
+    fresh(r), Q(Scene_Write_Capture_QuadT)(&r, 2, 0, 0, 0, 1, 9, 1, 2, 3, 8, 7, 4, 5, -1, 6, 6, 7, 0, 9, 2);
+    foldRecord(r, &r);
+    fresh(r), foldRecord(r, Q(Scene_Poke_Bounding_Box)(&r, 10, 8, 5, 20));
+    fresh(r), foldRecord(r, Q(SceneVert_iXYcombined)(&r.vertex[2], -7, 8));
+    Q(SceneVert_iXYZ)(&r.vertex[0], 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12);
+    Q(SceneVert_iTransXYZ)(&r.vertex[0], 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12);
+    Q(SceneVert_iXYZUV)(&r.vertex[0], 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14);
+    foldRecord(r, &r);
+    float edges[6];
+    const float ends[][4] = {{0, 0, 3, 4}, {1.5f, -2.25f, -7.f, 11.f}, {5, 5, 5, 5}};
+    for (const auto& e : ends) {
+        Q(Scene_Poke_Edge_Vectors)(edges, e[0], e[1], e[2], e[3]);
+        for (float f : edges) s.FoldFloat(f);
+    }
+
+    // The captured scene, in world coordinates.
+    QrvSurfaceDesc texture = TextureOf(s.sameSprite);
+    void* tpd = Q(TPD_Alloc)();
+    std::vector<QrvSceneRecord> world(16);
+    for (QrvSceneRecord& rec : world) fresh(rec);
+    Q(Scene_Write_Capture_Box)(&world[0], 2, 20, 10, 70, 40, 0, kColours[0]);
+    Q(Scene_Write_Capture_Box)(&world[1], 64 | 1, 14, 6, 90, 50, 0, kColours[1]);
+    Q(Scene_Write_Capture_ShadeBox)(&world[2], 32, 60, 30, 110, 70, 0, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF);
+    Q(Scene_Write_Capture_Circle)(&world[3], 0, 40, 40, 0, 18, kColours[3]);
+    Q(Scene_Write_Capture_Circle)(&world[4], 1024 | 1, 100, 20, 0, 12, kColours[4]);
+    Q(Scene_Write_Capture_Ellipse)(&world[5], 128, 80, 60, 0, 25, 9, kColours[2]);
+    Q(Scene_Write_Capture_GouraudStripH)(&world[6], 0, 120, 0xFF00FF, 0, 0x00FFFF, 33, 0);
+    Q(Scene_Write_Capture_GouraudStripV)(&world[7], 0, 0, 0xFFFF00, 90, 0x0000FF, 57, 0);
+    Q(Scene_Write_Capture_TextureStripH)(&world[8], 0, 10, 0, 3 << 16, 90, 39 << 16, 20 << 16, 45, 0, 0);
+    Q(Scene_Write_Capture_TextureStripV)(&world[9], 0, 70, 5 << 16, 31 << 16, 2, 30 << 16, 0, 66, 0, 0);
+    Q(Scene_Write_Capture_Tri)(&world[10], 16, 5, 70, 60, 55, 30, 95, 0, kColours[1], 2);
+    Q(Scene_Write_Capture_Quad)(&world[11], 512, 70, 5, 115, 15, 105, 45, 75, 35, 0, kColours[0], 1);
+    Q(Scene_Write_Capture_TriG)(&world[12], 0, 30, 50, 0xFF0000, 65, 65, 0x00FF00, 35, 90, 0x0000FF, 0, 2);
+    Q(Scene_Write_Capture_QuadG)(&world[13], 2048, 85, 50, 0xFFFFFF, 120, 55, 0x808080, 115, 85, 0x102030, 80, 80,
+                                 0xF0E0D0, 0, 0);
+    Q(Scene_Write_Capture_TriT)(&world[14], 0, 0, 0, 0, 0, 30, 4, 39, 0, 8, 28, 10, 31, 0, 0, 2);
+    Q(Scene_Write_Capture_QuadT)(&world[15], 0, 45, 65, 0, 0, 80, 68, 39, 0, 78, 95, 39, 31, 42, 92, 0, 31, 0, 0, 0);
+    const int32_t cameras[][2] = {{0, 0}, {18, -9}};
+    for (const auto& cam : cameras) {
+        for (QrvSceneRecord& rec : world)
+            s.Fold(static_cast<uint32_t>(Q(Scene_Render_Check_Object_Visible)(&rec, cam[0], cam[1])));
+        for (QrvSceneRecord& rec : world) {
+            InkFor(rec.mode & 0xFFF0);
+            switch (rec.kind) {
+                case QRV_SCENE_BOX: Q(Scene_Render_Captured_Box)(&rec, cam[0], cam[1]); break;
+                case QRV_SCENE_SHADE_BOX: Q(Scene_Render_Captured_ShadeBox)(&rec, cam[0], cam[1]); break;
+                case QRV_SCENE_CIRCLE: Q(Scene_Render_Captured_Circle)(&rec, cam[0], cam[1]); break;
+                case QRV_SCENE_ELLIPSE: Q(Scene_Render_Captured_Ellipse)(&rec, cam[0], cam[1]); break;
+                case QRV_SCENE_GOURAUD_STRIP_H: Q(Scene_Render_Captured_GouraudStripH)(&rec, cam[0], cam[1]); break;
+                case QRV_SCENE_GOURAUD_STRIP_V: Q(Scene_Render_Captured_GouraudStripV)(&rec, cam[0], cam[1]); break;
+                case QRV_SCENE_TEXTURE_STRIP_H:
+                    Q(Scene_Render_Captured_TextureStripH)(&rec, cam[0], cam[1], &texture);
+                    break;
+                case QRV_SCENE_TEXTURE_STRIP_V:
+                    Q(Scene_Render_Captured_TextureStripV)(&rec, cam[0], cam[1], &texture);
+                    break;
+                case QRV_SCENE_TRI: case QRV_SCENE_QUAD: Q(Scene_Render_Captured_Polygon)(&rec, cam[0], cam[1]); break;
+                case QRV_SCENE_TRI_GOURAUD: case QRV_SCENE_QUAD_GOURAUD:
+                    Q(Scene_Render_Captured_PolygonG)(&rec, cam[0], cam[1]);
+                    break;
+                default: Q(Scene_Render_Captured_PolygonT)(&rec, cam[0], cam[1], &texture, tpd);
+            }
+        }
+    }
+    Q(QRV_SetInkAlpha)(255);
+    Q(TPD_Free)(tpd);
+}
+
 // Every byte of the canvas outside the viewport, and the guard bands, still
 // hold the fill byte.
 bool OutsideIntact(Scene& s) {
@@ -414,7 +518,7 @@ bool OutsideIntact(Scene& s) {
 
 using Section = void (*)(Scene&);
 constexpr Section kSections[] = {
-    LibraryState, Colours, Pixels, StripsAndLines, Shapes, Polygons, Blits, Surfaces, Textured,
+    LibraryState, Colours, Pixels, StripsAndLines, Shapes, Polygons, Blits, Surfaces, Textured, SceneCapture,
 };
 
 }  // namespace

@@ -253,16 +253,24 @@ BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t m
     return kRows[mmxState & 1][packed ? 1 : 0][keyed ? 1 : 0][dstFormat][srcFormat];
 }
 
+BlitPlan PlanBlit(uint32_t maskColour, int32_t flags) {
+    if (g.src.base == nullptr || g.dest.base == nullptr) return {nullptr, 0};
+    return {BlitRowFor(g.dest.format, g.src.format, (flags & 1) != 0, g.mmxState,
+                       ActiveKernelSet() == KernelSet::Sse2),
+            ForBuffer(maskColour, g.src.format)};
+}
+
+void RunBlit(const BlitPlan& plan, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy) {
+    BlitRect r;
+    if (plan.row == nullptr || !ClipBlit(x1, y1, x2, y2, dx, dy, r)) return;
+    BlitRows(plan.row, r, plan.key);
+}
+
 }  // namespace qrv
 
 using namespace qrv;
 
 extern "C" QRV_API void QRV_CALL QRV_Blit(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy,
                                            uint32_t maskColour, int32_t flags) {
-    if (g.src.base == nullptr || g.dest.base == nullptr) return;
-    const BlitRowFn row = BlitRowFor(g.dest.format, g.src.format, (flags & 1) != 0, g.mmxState,
-                                     ActiveKernelSet() == KernelSet::Sse2);
-    BlitRect r;
-    if (row == nullptr || !ClipBlit(x1, y1, x2, y2, dx, dy, r)) return;
-    BlitRows(row, r, ForBuffer(maskColour, g.src.format));
+    RunBlit(PlanBlit(maskColour, flags), x1, y1, x2, y2, dx, dy);
 }

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+#include <vector>
+
+#include "primitives/span_test_util.h"
+#include "support/canvas.h"
+
+namespace {
+
+using qrvtest::Canvas;
+
+constexpr int kTile = 16, kTiles = 8;
+constexpr uint32_t kKey = 0x00FF00FF;
+
+// A sheet of kTiles tiles one below the other; every pixel tells its tile and
+// place, and about one in five is the key colour.
+struct Sheet {
+    Canvas c{kTile, kTile * kTiles, 4};
+    Sheet() {
+        std::mt19937 rng(7);
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < kTile; ++x) c.Set(x, y, rng() % 5 == 0 ? kKey : 0x01000000u * (y / kTile) | y << 8 | x);
+        QRV_SetSrcBuffer(c.Base(), c.pitch, c.format);
+    }
+};
+
+struct MapCase {
+    const char* name;
+    std::vector<int32_t> map;
+    int cols, x0, y0;
+    bool records;
+    int viewLeft, viewTop, viewRight, viewBottom;
+};
+
+// The cells as the map draws them, pixel by pixel, on a 64 x 48 picture.
+void DrawExpected(Canvas& out, const Canvas& sheet, const MapCase& m, const QrvTileRecord* recs, bool stopAtSolid) {
+    auto at = [&](int x, int y) { return const_cast<Canvas&>(sheet).Get(x, y); };
+    for (size_t i = 0; i < m.map.size(); ++i) {
+        const int t = m.map[i];
+        if (t < 0) continue;
+        const int px = m.x0 + int(i) % m.cols * kTile, py = m.y0 + int(i) / m.cols * kTile;
+        QrvTileRecord r = recs ? recs[t] : QrvTileRecord{0, 0, 0, kTile, kTile};
+        if (r.kind < 0) continue;
+        if (r.kind == 0) {
+            if (stopAtSolid) return;
+            r = {0, 0, 0, kTile, kTile};
+        }
+        for (int y = r.y1; y < r.y2; ++y)
+            for (int x = r.x1; x < r.x2; ++x) {
+                const int dx = px + x, dy = py + y;
+                const uint32_t p = at(x, t * kTile + y);
+                if (dx < m.viewLeft || dx >= m.viewRight || dy < m.viewTop || dy >= m.viewBottom) continue;
+                if (r.kind > 0 && p == kKey) continue;
+                out.Set(dx, dy, p);
+            }
+    }
+}
+
+// Kinds: none, solid, sub-rectangles inside the tile and one reaching past it.
+const QrvTileRecord kRecords[kTiles] = {{0, 0, 0, 0, 0},  {-1, 0, 0, 16, 16}, {2, 0, 0, 16, 16}, {1, 3, 5, 9, 6},
+                                        {0, 4, 4, 8, 8},  {3, 4, 2, 12, 10},  {5, -2, 10, 20, 18}, {1, 8, 8, 8, 12}};
+
+const MapCase kMaps[] = {
+    {"whole view", {0, 1, -1, 2, 3, 4, 5, 6, 7, -5, 5, 0}, 4, 0, 0, false, 0, 0, 64, 48},
+    {"with records", {0, 1, -1, 2, 3, 4, 5, 6, 7, -5, 5, 0}, 4, 0, 0, true, 0, 0, 64, 48},
+    {"clipped on every side", {6, 5, 4, 3, 2, 1, 0, 7, 6, 5, 4, 3, 2, 1, 0, 2}, 4, -7, -9, true, 3, 2, 41, 30},
+    {"offset, one row", {5, 2, 6}, 3, 9, 30, true, 0, 0, 64, 48},
+};
+
+class TileTest : public ::testing::Test {
+protected:
+    qrvtest::SettingsGuard guard;
+    void SetUp() override { QRV_Init_Lib(); }
+};
+
+TEST_F(TileTest, MapsMatchTheCellByCellPicture) {
+    for (const bool hit : {false, true}) {
+        for (const MapCase& m : kMaps) {
+            if (hit && !m.records) continue;
+            Sheet sheet;
+            Canvas dst(64, 48, 4), expected(64, 48, 4);
+            dst.Clear(0x11);
+            expected.Clear(0x11);
+            dst.Select();
+            QRV_SetBufferViewPort(m.viewLeft, m.viewTop, m.viewRight, m.viewBottom);
+            const QrvTileRecord* recs = m.records ? kRecords : nullptr;
+            const int rows = int(m.map.size()) / m.cols;
+            const int32_t result = hit ? QRV_Rect_Hit_Tile_Array(recs, m.map.data(), m.cols, rows, kTile, kTile,
+                                                                 m.x0, m.y0, kKey)
+                                       : QRV_Blit_Tile_Array(recs, m.map.data(), m.cols, rows, kTile, kTile, m.x0,
+                                                             m.y0, kKey);
+            DrawExpected(expected, sheet.c, m, recs, hit);
+            bool solidCell = false;
+            for (int t : m.map) solidCell |= t >= 0 && kRecords[t].kind == 0;
+            EXPECT_EQ(result, hit ? (solidCell ? 1 : 0) : 1) << m.name;
+            for (int y = 0; y < 48; ++y)
+                for (int x = 0; x < 64; ++x)
+                    ASSERT_EQ(dst.Get(x, y), expected.Get(x, y)) << m.name << (hit ? " (hit)" : "") << " at " << x
+                                                                 << "," << y;
+            EXPECT_TRUE(dst.GuardsIntact()) << m.name;
+        }
+    }
+}
+
+// Tile 5 of the records (kind 3, sub-rectangle 4, 2 .. 12, 10) reads sheet
+// rows 82 .. 89, columns 4 .. 11, and lands 4 right and 2 down in its cell.
+TEST_F(TileTest, SubRectangleComesFromItsTileRows) {
+    Sheet sheet;
+    for (int y = 0; y < kTile; ++y)
+        for (int x = 0; x < kTile; ++x) sheet.c.Set(x, 5 * kTile + y, 0xC0000000u | (5 * kTile + y) << 8 | x);
+    Canvas dst(64, 48, 4);
+    dst.Select();
+    const int32_t map[] = {-1, 5};
+    QRV_Blit_Tile_Array(kRecords, map, 2, 1, kTile, kTile, 3, 1, kKey);
+    EXPECT_EQ(dst.Get(16 + 3 + 4, 1 + 2), 0xC0000000u | 82 << 8 | 4);
+    EXPECT_EQ(dst.Get(16 + 3 + 11, 1 + 9), 0xC0000000u | 89 << 8 | 11);
+    EXPECT_EQ(dst.Get(16 + 3 + 12, 1 + 9), 0u);
+    EXPECT_EQ(dst.Get(16 + 3 + 11, 1 + 10), 0u);
+}
+
+// Sizes, counts and positions that describe nothing drawable, including cells
+// that only wrapping 32-bit arithmetic would bring onto the screen.
+TEST_F(TileTest, DegenerateMapsDrawNothing) {
+    struct Bad {
+        const char* name;
+        std::vector<int32_t> map;
+        int cols, rows, tileWidth, tileHeight, x0, y0;
+        bool nullMap;
+    };
+    const Bad cases[] = {
+        {"no rows", {0}, 1, 0, kTile, kTile, 0, 0, false},
+        {"negative rows", {0}, 1, -3, kTile, kTile, 0, 0, false},
+        {"no columns", {0}, 0, 1, kTile, kTile, 0, 0, false},
+        {"negative columns", {0}, INT_MIN, 1, kTile, kTile, 0, 0, false},
+        {"zero tile size", {0, 1}, 2, 1, 0, 0, 0, 0, false},
+        {"negative tile size", {0, 1}, 2, 1, -kTile, -kTile, 20, 20, false},
+        {"null map", {}, 4, 4, kTile, kTile, 0, 0, true},
+        {"column past 2^32", {-1, -1, -1, -1, 0}, 5, 1, 1 << 30, kTile, 0, 0, false},
+        {"row past 2^32", {-1, -1, -1, -1, 0}, 1, 5, kTile, 1 << 30, 0, 0, false},
+        {"sheet row past 2^32", {1 << 28}, 1, 1, kTile, kTile, 0, 0, false},
+    };
+    Sheet sheet;
+    for (const Bad& b : cases) {
+        Canvas dst(64, 48, 4);
+        dst.Select();
+        const auto before = dst.Snapshot();
+        const int32_t* map = b.nullMap ? nullptr : b.map.data();
+        EXPECT_EQ(QRV_Blit_Tile_Array(nullptr, map, b.cols, b.rows, b.tileWidth, b.tileHeight, b.x0, b.y0, kKey), 1)
+            << b.name;
+        // Every entry but the far sheet row has a record; a solid one is a hit wherever its cell lies.
+        if (b.map.empty() || b.map[0] < kTiles) {
+            bool solid = false;
+            if (b.rows > 0 && b.cols > 0)
+                for (int t : b.map) solid |= t >= 0 && kRecords[t].kind == 0;
+            EXPECT_EQ(QRV_Rect_Hit_Tile_Array(kRecords, map, b.cols, b.rows, b.tileWidth, b.tileHeight, b.x0, b.y0,
+                                              kKey),
+                      solid ? 1 : 0)
+                << b.name;
+        }
+        EXPECT_EQ(dst.storage, before) << b.name;
+    }
+    // Without a record table the hit test has nothing to test.
+    Canvas dst(64, 48, 4);
+    dst.Select();
+    const auto before = dst.Snapshot();
+    const int32_t map[] = {0, 2};
+    EXPECT_EQ(QRV_Rect_Hit_Tile_Array(nullptr, map, 2, 1, kTile, kTile, 0, 0, kKey), 0);
+    EXPECT_EQ(dst.storage, before);
+}
+
+}  // namespace

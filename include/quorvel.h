@@ -212,7 +212,8 @@ QRV_API void QRV_CALL CopyMemory(void* source, void* destination, int32_t length
 QRV_API void QRV_CALL FillMemory(void* destination, int32_t count, uint32_t value, int32_t sizeCode);
 QRV_API void QRV_CALL FillMemoryEx(void* destination, int32_t stride, int32_t count, uint32_t value, int32_t sizeCode);
 QRV_API int32_t QRV_CALL CompareBytes(void* a, void* b, int32_t length);
-QRV_API int32_t QRV_CALL QRV_FindRunLength(void* start, int32_t direction, int32_t maxCount, int32_t sizeCode, int32_t value);
+QRV_API int32_t QRV_CALL QRV_FindRunLength(void* start, int32_t direction, int32_t maxCount, int32_t sizeCode,
+                                           int32_t value);
 QRV_API int32_t QRV_CALL QRV_PixelRunLength(int32_t x, int32_t y, int32_t dx, int32_t dy, uint32_t colour);
 
 /* ---- Texture-poly draw descriptors and textured polygons ---- */

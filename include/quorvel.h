@@ -198,11 +198,22 @@ QRV_API int32_t QRV_CALL QRV_GetBlitAsync(void);
 QRV_API void QRV_CALL GCF_Retrieve(void* record);
 
 /* ---- Memory and run-length helpers ---- */
+/*
+ * Size codes: 1 = byte, 2 = 16-bit word, 3 = three bytes (lowest byte first), 4 = 32-bit word. The fills take the
+ * code modulo 8, 0 meaning 1 and 5 to 7 writing nothing. Counts and lengths of 0 or below do nothing.
+ * CopyMemory copies front to back in 32-bit words: onto an overlapping higher address it repeats the leading bytes.
+ * FillMemoryEx writes one element every `stride` elements (negative strides walk backwards).
+ * CompareBytes is 1 when the blocks agree (and for lengths below 1), else 0.
+ * QRV_FindRunLength counts elements equal to `value` read as signed (codes 1, 2 and 4 only), forward when
+ * direction >= 0, backward otherwise. QRV_PixelRunLength counts destination pixels of the colour from (x, y) in
+ * steps of (dx, dy) while they lie inside the viewport; the alpha byte counts only in format 5.
+ */
 QRV_API void QRV_CALL CopyMemory(void* source, void* destination, int32_t length);
 QRV_API void QRV_CALL FillMemory(void* destination, int32_t count, uint32_t value, int32_t sizeCode);
 QRV_API void QRV_CALL FillMemoryEx(void* destination, int32_t stride, int32_t count, uint32_t value, int32_t sizeCode);
 QRV_API int32_t QRV_CALL CompareBytes(void* a, void* b, int32_t length);
-QRV_API int32_t QRV_CALL QRV_FindRunLength(void* start, int32_t direction, int32_t maxCount, int32_t sizeCode, int32_t value);
+QRV_API int32_t QRV_CALL QRV_FindRunLength(void* start, int32_t direction, int32_t maxCount, int32_t sizeCode,
+                                           int32_t value);
 QRV_API int32_t QRV_CALL QRV_PixelRunLength(int32_t x, int32_t y, int32_t dx, int32_t dy, uint32_t colour);
 
 /* ---- Texture-poly draw descriptors and textured polygons ---- */

@@ -290,25 +290,48 @@ QRV_API int32_t QRV_CALL DX_ScanLine(void);
 QRV_API void QRV_CALL QRV_R2D2(void* base, int32_t reserved, int32_t width, int32_t height);
 
 /* ---- Surface descriptors, peek and poke; rectangle effects and scaling ---- */
-QRV_API void* QRV_CALL QRV_AllocSurfaceDesc(int32_t format, void* pixels, int32_t pitch, int32_t width, int32_t height);
-QRV_API int32_t QRV_CALL QRV_FreeSurfaceDesc(void* desc);
-QRV_API void* QRV_CALL QRV_SetSurfaceDescVP(void* desc, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
-QRV_API void* QRV_CALL QRV_SetSurfaceDescMaskColour(void* desc, uint32_t colour);
-QRV_API int32_t QRV_CALL QRV_GetSurfaceDescType(void* desc);
-QRV_API uint32_t QRV_CALL QRV_PeekSurface(void* desc, int32_t x, int32_t y);
-QRV_API void QRV_CALL QRV_PeekPixelStrip(void* desc, int32_t x1, int32_t x2, int32_t y, void* out);
-QRV_API void QRV_CALL QRV_PokeSurface(void* desc, int32_t x, int32_t y, uint32_t colour);
-QRV_API void QRV_CALL QRV_PokeSurfaceNC(void* desc, int32_t x, int32_t y, uint32_t colour);
-QRV_API void QRV_CALL QRV_FillRect_Fade(void* desc, int32_t percent);
-QRV_API void QRV_CALL QRV_FillRect_GreyScale(void* desc);
-QRV_API void QRV_CALL QRV_FillRect_Make_Alpha(void* desc, int32_t mode);
-QRV_API void QRV_CALL QRV_FillRect_Blur(void* desc, float amount);
-QRV_API void QRV_CALL QRV_FillRect_Light(void* desc, int32_t cx, int32_t cy, float intensity, float falloff, int32_t reserved);
-QRV_API void QRV_CALL QRV_FillRect_PhongMap(void* desc, int32_t cx, int32_t cy, uint32_t colour, float intensity, float falloff, int32_t reserved);
-QRV_API void QRV_CALL QRV_MirrorRect(void* desc, int32_t horizontal, int32_t vertical);
-QRV_API void QRV_CALL QRV_ScaleSurface(void* src, void* dst, int32_t mode);
-QRV_API void QRV_CALL QRV_ScaleSurface_OLD(void* src, void* dst, int32_t mode);
-QRV_API void QRV_CALL QRV_PrepareFXSurface(void* src, void* dst, int32_t mode);
+/*
+ * QRV_AllocSurfaceDesc describes caller-owned pixels (never freed by the
+ * library); the view is the whole surface and the mask colour 0 until set.
+ * The clipped calls (QRV_PeekSurface, QRV_PokeSurface and every effect below)
+ * touch only pixels inside both the view and the surface (0 .. width - 1,
+ * 0 .. height - 1), and nothing at all on a null descriptor, a format outside
+ * 1..5, null pixels, a size below 1 x 1, or rows closer together than
+ * width x bytes per pixel. Peeks outside give 0.
+ * QRV_PokeSurfaceNC and QRV_PeekPixelStrip trust their caller: the pixel, or
+ * pixels x1 .. x2 - 1 of row y, must lie on the surface, and out must hold
+ * x2 - x1 colours. They do nothing on a null descriptor or pointer.
+ */
+QRV_API QrvSurfaceDesc* QRV_CALL QRV_AllocSurfaceDesc(int32_t format, void* pixels, int32_t pitch, int32_t width,
+                                                      int32_t height);
+QRV_API int32_t QRV_CALL QRV_FreeSurfaceDesc(QrvSurfaceDesc* desc);
+QRV_API QrvSurfaceDesc* QRV_CALL QRV_SetSurfaceDescVP(QrvSurfaceDesc* desc, int32_t x1, int32_t y1, int32_t x2,
+                                                      int32_t y2);
+QRV_API QrvSurfaceDesc* QRV_CALL QRV_SetSurfaceDescMaskColour(QrvSurfaceDesc* desc, uint32_t colour);
+QRV_API int32_t QRV_CALL QRV_GetSurfaceDescType(QrvSurfaceDesc* desc);
+QRV_API uint32_t QRV_CALL QRV_PeekSurface(QrvSurfaceDesc* desc, int32_t x, int32_t y);
+QRV_API void QRV_CALL QRV_PeekPixelStrip(QrvSurfaceDesc* desc, int32_t x1, int32_t x2, int32_t y, uint32_t* out);
+QRV_API void QRV_CALL QRV_PokeSurface(QrvSurfaceDesc* desc, int32_t x, int32_t y, uint32_t colour);
+QRV_API void QRV_CALL QRV_PokeSurfaceNC(QrvSurfaceDesc* desc, int32_t x, int32_t y, uint32_t colour);
+/*
+ * In-place effects over the view of a surface. Scaling maps the whole source
+ * onto the whole destination (nothing for a destination below 1 x 1): modes 0
+ * (nearest) and 1 (bilinear) write every destination row from column 0, mode
+ * 1111 (bilinear through clipped peeks) only inside the destination's view;
+ * QRV_ScaleSurface_OLD clips all modes to the destination's view.
+ */
+QRV_API void QRV_CALL QRV_FillRect_Fade(QrvSurfaceDesc* desc, int32_t percent);
+QRV_API void QRV_CALL QRV_FillRect_GreyScale(QrvSurfaceDesc* desc);
+QRV_API void QRV_CALL QRV_FillRect_Make_Alpha(QrvSurfaceDesc* desc, int32_t mode);
+QRV_API void QRV_CALL QRV_FillRect_Blur(QrvSurfaceDesc* desc, float amount);
+QRV_API void QRV_CALL QRV_FillRect_Light(QrvSurfaceDesc* desc, int32_t cx, int32_t cy, float intensity, float falloff,
+                                         int32_t reserved);
+QRV_API void QRV_CALL QRV_FillRect_PhongMap(QrvSurfaceDesc* desc, int32_t cx, int32_t cy, uint32_t colour,
+                                            float intensity, float falloff, int32_t reserved);
+QRV_API void QRV_CALL QRV_MirrorRect(QrvSurfaceDesc* desc, int32_t horizontal, int32_t vertical);
+QRV_API void QRV_CALL QRV_ScaleSurface(QrvSurfaceDesc* src, QrvSurfaceDesc* dst, int32_t mode);
+QRV_API void QRV_CALL QRV_ScaleSurface_OLD(QrvSurfaceDesc* src, QrvSurfaceDesc* dst, int32_t mode);
+QRV_API void QRV_CALL QRV_PrepareFXSurface(QrvSurfaceDesc* src, QrvSurfaceDesc* dst, int32_t mode);
 
 /* ---- Fonts ---- */
 QRV_API void* QRV_CALL CRF_Alloc(int32_t count);

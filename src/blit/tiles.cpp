@@ -1,5 +1,6 @@
 // Tile maps drawn from a sheet in the source buffer, and the map-block copy
 // that cuts such sheets out of surfaces and classifies each block.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -7,6 +8,7 @@
 #include "frame/colour.h"
 #include "frame/state.h"
 #include "quorvel.h"
+#include "surfaces/surface.h"
 
 namespace qrv {
 namespace {
@@ -57,6 +59,21 @@ void BlitSubRect(const BlitPlan& masked, const QrvTileRecord& rec, const Cell& c
             static_cast<int32_t>(dy));
 }
 
+// A row of a map block counts as empty when every pixel is transparent:
+// equal to the key, or in a source with coverage alpha, nearly uncovered.
+enum class RowKind { Empty, Clear, Mixed };
+
+RowKind Classify(const uint32_t* row, int32_t count, bool coverage, uint32_t key) {
+    int32_t transparent = 0;
+    if (coverage) {
+        for (int32_t i = 0; i < count; ++i) transparent += (row[i] >> 24) < 0xFE;
+    } else {
+        for (int32_t i = 0; i < count; ++i) transparent += row[i] == key;
+    }
+    if (transparent == count) return RowKind::Empty;
+    return transparent == 0 ? RowKind::Clear : RowKind::Mixed;
+}
+
 }  // namespace
 }  // namespace qrv
 
@@ -94,6 +111,49 @@ QRV_API int32_t QRV_CALL QRV_Rect_Hit_Tile_Array(const QrvTileRecord* tileRecord
             return true;
         });
     return walkedAll ? 0 : 1;
+}
+
+// Reads stay inside the part of the source view that lies on the source, and
+// writes inside the destination surface, so that a block reaching past either
+// touches no memory beyond them; within them the copy is as unclipped as the
+// caller placed it.
+QRV_API int32_t QRV_CALL QRV_CopyRect_MoveMapBlk(const QrvSurfaceDesc* src, int32_t x1, int32_t y1, int32_t x2,
+                                                 int32_t y2, QrvSurfaceDesc* dst, int32_t dx, int32_t dy,
+                                                 uint32_t* rowBuffer, uint32_t keyColour) {
+    const int64_t w64 = static_cast<int64_t>(x2) - x1;
+    if (y2 <= y1 || src == nullptr || dst == nullptr || rowBuffer == nullptr || w64 > INT32_MAX) return -1;
+    const int32_t w = static_cast<int32_t>(std::max<int64_t>(w64, 0));
+    const uint32_t key = RGBPrecisionMask(keyColour, src->format);
+    const SurfaceRect view = ClippedView(src);
+    const int32_t readFrom = std::max(x1, view.left), readTo = std::min(x2, view.right);
+    const bool rowReadable = !view.Empty() && readFrom < readTo;
+    if (x1 < view.left || x2 >= view.right) std::fill_n(rowBuffer, w, key);
+
+    // The destination columns and rows that lie on the destination surface.
+    const SurfaceRect onDst = SurfaceUsable(dst) ? SurfaceRect{0, 0, dst->width, dst->height} : SurfaceRect{};
+    const int64_t writeFrom = std::max<int64_t>(dx, onDst.left);
+    const int64_t writeTo = std::min<int64_t>(static_cast<int64_t>(dx) + w, onDst.right);
+
+    const bool coverage = src->format == 5;
+    bool mixed = false, allEmpty = true;
+    for (int64_t y = y1; y < y2; ++y) {
+        if (rowReadable && y >= view.top && y < view.bottom) {
+            PeekPixelStrip(src, readFrom, readTo, static_cast<int32_t>(y), rowBuffer + (static_cast<int64_t>(readFrom) - x1));
+        } else {
+            std::fill_n(rowBuffer, w, key);
+        }
+        if (!mixed) {
+            const RowKind kind = w < 1 ? RowKind::Empty : Classify(rowBuffer, w, coverage, key);
+            mixed = kind == RowKind::Mixed;
+            allEmpty = allEmpty && kind == RowKind::Empty;
+        }
+        const int64_t ty = dy + (y - y1);
+        if (ty >= onDst.top && ty < onDst.bottom && writeFrom < writeTo)
+            PokePixelStrip(dst, rowBuffer + (writeFrom - dx), static_cast<int32_t>(writeTo - writeFrom),
+                           static_cast<int32_t>(writeFrom), static_cast<int32_t>(ty), 0, 0);
+    }
+    if (mixed) return 1;
+    return allEmpty ? -1 : 0;
 }
 
 }  // extern "C"

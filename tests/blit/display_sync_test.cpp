@@ -45,11 +45,12 @@ TEST(DisplaySync, WaitsPaceSixtyFramesPerSecond) {
     EXPECT_LT(nearest, 1125 / 4);
 }
 
-// The scan line sweeps 0 .. 1124 once per frame.
+// The scan line sweeps 0 .. 1124 once per frame (bounds loose enough for a
+// busy or emulated machine, which samples sparsely).
 TEST(DisplaySync, ScanLineSweepsTheFrame) {
     QRV_Init_Lib();
     int lowest = 1125, highest = -1, restarts = 0, previous = DX_ScanLine();
-    const auto end = Clock::now() + std::chrono::milliseconds(60);
+    const auto end = Clock::now() + std::chrono::milliseconds(100);
     while (Clock::now() < end) {
         const int line = DX_ScanLine();
         ASSERT_GE(line, 0);
@@ -59,10 +60,10 @@ TEST(DisplaySync, ScanLineSweepsTheFrame) {
         restarts += line < previous;
         previous = line;
     }
-    EXPECT_LT(lowest, 100);
-    EXPECT_GT(highest, 1025);
+    EXPECT_LT(lowest, 1125 / 4);
+    EXPECT_GT(highest, 1125 * 3 / 4);
     EXPECT_GE(restarts, 2);
-    EXPECT_LE(restarts, 5);
+    EXPECT_LE(restarts, 7);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <random>
 #include <vector>
@@ -168,6 +169,106 @@ TEST_F(TileTest, DegenerateMapsDrawNothing) {
     const int32_t map[] = {0, 2};
     EXPECT_EQ(QRV_Rect_Hit_Tile_Array(nullptr, map, 2, 1, kTile, kTile, 0, 0, kKey), 0);
     EXPECT_EQ(dst.storage, before);
+}
+
+}  // namespace
+
+namespace {
+
+// Map blocks: a source surface of 8 x 6 pixels whose view may be smaller, a
+// destination surface of 12 x 10, and the block's classification.
+struct BlockCase {
+    const char* name;
+    int format;
+    const char* rows[6];  // '.' key, 'o' opaque, 'h' (coverage sources) alpha 0xFD
+    int view[4];
+    int x1, y1, x2, y2, dx, dy;
+    int expected;
+};
+
+constexpr uint32_t kBlockKey = 0x40FF00FF;
+
+const BlockCase kBlocks[] = {
+    {"all key", 4, {"........", "........", "........", "........", "........", "........"}, {0, 0, 8, 6},
+     0, 0, 8, 6, 1, 1, -1},
+    {"rows all key or all opaque", 4, {"........", "oooooooo", "oooooooo", "........", "oooooooo", "........"},
+     {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 0},
+    {"one mixed row", 4, {"oooooooo", "oooooooo", "oooooooo", "ooo.oooo", "oooooooo", "oooooooo"}, {0, 0, 8, 6},
+     0, 0, 8, 6, 2, 3, 1},
+    {"opaque block inside the view", 4, {"oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo"},
+     {2, 1, 6, 5}, 2, 1, 6, 5, 0, 0, 0},
+    {"wholly outside the view", 4, {"oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo"},
+     {0, 0, 4, 3}, 4, 3, 8, 6, 0, 0, -1},
+    {"view cuts the sides: key fills in", 4, {"oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo"},
+     {2, 0, 6, 6}, 0, 0, 8, 2, 0, 0, 1},
+    {"view cuts the rows: key rows", 4, {"oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo"},
+     {0, 2, 8, 4}, 0, 0, 8, 6, 0, 0, 0},
+    {"block past the source surface", 4, {"oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo"},
+     {-4, -4, 40, 40}, -2, -1, 10, 8, 0, 0, 1},
+    {"block past the destination", 4, {"oooooooo", "oooooooo", "o.oooooo", "oooooooo", "oooooooo", "oooooooo"},
+     {0, 0, 8, 6}, 0, 0, 8, 6, 7, -2, 1},
+    {"5-6-5 key at its precision", 1, {"........", "........", "........", "........", "........", "........"},
+     {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, -1},
+    {"24-bit key drops alpha", 3, {"oooooooo", "........", "oooooooo", "........", "oooooooo", "........"},
+     {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 0},
+    {"coverage below 0xFE is transparent", 5, {"hhhhhhhh", "........", "oooooooo", "hhhhhhhh", "oooooooo", "hhhhhhhh"},
+     {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 0},
+    {"coverage mixes", 5, {"hhhhhhhh", "........", "oooooooo", "hhhoohhh", "oooooooo", "hhhhhhhh"},
+     {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 1},
+    {"no rows", 4, {"oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo"}, {0, 0, 8, 6},
+     0, 3, 8, 3, 0, 0, -1},
+    {"rows upside down", 4, {"oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo"}, {0, 0, 8, 6},
+     0, 5, 8, 1, 0, 0, -1},
+    {"no columns", 4, {"oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo"}, {0, 0, 8, 6},
+     5, 0, 2, 6, 0, 0, -1},
+    {"width past 32 bits", 4, {"oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo", "oooooooo"},
+     {0, 0, 8, 6}, INT_MIN, 0, INT_MAX, 6, 0, 0, -1},
+};
+
+uint32_t BlockPixel(int format, char c, int x, int y) {
+    if (c == '.') return format == 1 ? 0xF800F8 : format == 3 ? kBlockKey & 0xFFFFFF : kBlockKey;
+    const uint32_t rgb = format == 1 ? 0x080400u * (x + 1) + 0x08u * y : 0x010203u * (x + 1) + 0x10u * y;
+    if (format == 5) return (c == 'h' ? 0xFD000000u : 0xFE000000u) | rgb;
+    return rgb;
+}
+
+TEST(MapBlock, CopiesClassifiesAndStaysInBothSurfaces) {
+    for (const BlockCase& b : kBlocks) {
+        Canvas src(8, 6, b.format), dst(12, 10, b.format);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 8; ++x) src.Set(x, y, RGBForBuffer(BlockPixel(b.format, b.rows[y][x], x, y), b.format));
+        dst.Clear(0x33);
+        const auto before = dst.Snapshot();
+        QrvSurfaceDesc* s = QRV_AllocSurfaceDesc(b.format, src.Base(), src.pitch, 8, 6);
+        QrvSurfaceDesc* d = QRV_AllocSurfaceDesc(b.format, dst.Base(), dst.pitch, 12, 10);
+        QRV_SetSurfaceDescVP(s, b.view[0], b.view[1], b.view[2], b.view[3]);
+        std::vector<uint32_t> row(16, 0xDEADBEEF);
+        EXPECT_EQ(QRV_CopyRect_MoveMapBlk(s, b.x1, b.y1, b.x2, b.y2, d, b.dx, b.dy, row.data(), kBlockKey),
+                  b.expected)
+            << b.name;
+        const int vl = std::max(b.view[0], 0), vt = std::max(b.view[1], 0);
+        const int vr = std::min(b.view[2], 8), vb = std::min(b.view[3], 6);
+        const uint32_t keyArgb = BlockPixel(b.format, '.', 0, 0);
+        const int64_t w = int64_t(b.x2) - b.x1;
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 12; ++x) {
+                const int64_t sx = b.x1 + int64_t(x - b.dx), sy = b.y1 + int64_t(y - b.dy);
+                uint32_t want;
+                if (w > 16 || x < b.dx || x - b.dx >= w || y < b.dy || sy >= b.y2) {
+                    want = dst.Get(x, y);  // not in the block: checked against the snapshot below
+                } else {
+                    const bool inView = sx >= vl && sx < vr && sy >= vt && sy < vb;
+                    want = inView ? src.Get(int(sx), int(sy)) : RGBForBuffer(keyArgb, b.format);
+                }
+                ASSERT_EQ(dst.Get(x, y), want) << b.name << " at " << x << "," << y;
+            }
+        if (b.y2 <= b.y1 || w < 1 || w > 16) {
+            EXPECT_EQ(dst.storage, before) << b.name;
+        }
+        EXPECT_TRUE(dst.GuardsIntact()) << b.name;
+        QRV_FreeSurfaceDesc(s);
+        QRV_FreeSurfaceDesc(d);
+    }
 }
 
 }  // namespace

@@ -121,6 +121,30 @@ TEST_F(TileTest, SubRectangleComesFromItsTileRows) {
     EXPECT_EQ(dst.Get(16 + 3 + 11, 1 + 10), 0u);
 }
 
+// Tile rows are short: every width from 1 pixel to past the inline copy, at
+// odd destination columns, in each format.
+TEST_F(TileTest, ShortRowsCopyExactly) {
+    std::mt19937 rng(3);
+    for (int format : qrvtest::kAllFormats) {
+        Canvas src(64, 4, format, 3);
+        src.Randomise(rng);
+        QRV_SetSrcBuffer(src.Base(), src.pitch, format);
+        for (int w = 1; w <= 60; ++w) {
+            Canvas dst(80, 6, format, 1);
+            dst.Randomise(rng);
+            dst.Select();
+            const auto before = dst.Snapshot();
+            const int dx = w % 7, sx = w % 3;
+            QRV_Blit(sx, 0, sx + w, 4, dx, 1, 0, 0);
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < w; ++x)
+                    ASSERT_EQ(dst.Get(dx + x, 1 + y), src.Get(sx + x, y)) << format << " width " << w;
+            EXPECT_TRUE(qrvtest::UnchangedOutside(dst, before, dx, 1, dx + w, 5)) << format << " width " << w;
+            EXPECT_TRUE(dst.GuardsIntact());
+        }
+    }
+}
+
 // Sizes, counts and positions that describe nothing drawable, including cells
 // that only wrapping 32-bit arithmetic would bring onto the screen.
 TEST_F(TileTest, DegenerateMapsDrawNothing) {

@@ -205,11 +205,22 @@ QRV_API int32_t QRV_CALL QRV_GetBlitAsync(void);
 QRV_API void QRV_CALL GCF_Retrieve(void* record);
 
 /* ---- Memory and run-length helpers ---- */
+/*
+ * Size codes: 1 = byte, 2 = 16-bit word, 3 = three bytes (lowest byte first), 4 = 32-bit word. The fills take the
+ * code modulo 8, 0 meaning 1 and 5 to 7 writing nothing. Counts and lengths of 0 or below do nothing.
+ * CopyMemory copies front to back in 32-bit words: onto an overlapping higher address it repeats the leading bytes.
+ * FillMemoryEx writes one element every `stride` elements (negative strides walk backwards).
+ * CompareBytes is 1 when the blocks agree (and for lengths below 1), else 0.
+ * QRV_FindRunLength counts elements equal to `value` read as signed (codes 1, 2 and 4 only), forward when
+ * direction >= 0, backward otherwise. QRV_PixelRunLength counts destination pixels of the colour from (x, y) in
+ * steps of (dx, dy) while they lie inside the viewport; the alpha byte counts only in format 5.
+ */
 QRV_API void QRV_CALL CopyMemory(void* source, void* destination, int32_t length);
 QRV_API void QRV_CALL FillMemory(void* destination, int32_t count, uint32_t value, int32_t sizeCode);
 QRV_API void QRV_CALL FillMemoryEx(void* destination, int32_t stride, int32_t count, uint32_t value, int32_t sizeCode);
 QRV_API int32_t QRV_CALL CompareBytes(void* a, void* b, int32_t length);
-QRV_API int32_t QRV_CALL QRV_FindRunLength(void* start, int32_t direction, int32_t maxCount, int32_t sizeCode, int32_t value);
+QRV_API int32_t QRV_CALL QRV_FindRunLength(void* start, int32_t direction, int32_t maxCount, int32_t sizeCode,
+                                           int32_t value);
 QRV_API int32_t QRV_CALL QRV_PixelRunLength(int32_t x, int32_t y, int32_t dx, int32_t dy, uint32_t colour);
 
 /* ---- Texture-poly draw descriptors and textured polygons ---- */
@@ -290,11 +301,54 @@ QRV_API int32_t QRV_CALL TPD_UpdateSpriteDrawMode(void* tpd, int32_t flags, uint
 QRV_API void* QRV_CALL TPD_BuildSpriteDrawMode(int32_t flags, uint32_t tint, uint32_t colour, int32_t value);
 
 /* ---- Tile arrays and map blocks ---- */
-QRV_API int32_t QRV_CALL QRV_Blit_Tile_Array(void* tileRecords, void* map, int32_t cols, int32_t rows, int32_t tileWidth, int32_t tileHeight, int32_t x0, int32_t y0, uint32_t maskColour);
-QRV_API int32_t QRV_CALL QRV_Rect_Hit_Tile_Array(void* tileRecords, void* map, int32_t cols, int32_t rows, int32_t tileWidth, int32_t tileHeight, int32_t x0, int32_t y0, uint32_t maskColour);
-QRV_API int32_t QRV_CALL QRV_CopyRect_MoveMapBlk(void* src, int32_t x1, int32_t y1, int32_t x2, int32_t y2, void* dst, int32_t dx, int32_t dy, void* rowBuffer, uint32_t keyColour);
+/*
+ * Tile sheets live in the source buffer, tile t in rows t * tileHeight ..
+ * (t + 1) * tileHeight - 1, columns 0 .. tileWidth - 1. A map is cols x rows
+ * int32 tile indices, row by row; a negative index is an empty cell. The
+ * optional record table holds one record per tile index and must cover every
+ * index the map uses.
+ */
+typedef struct QrvTileRecord {
+    int32_t kind; /* negative: nothing; 0: whole tile, solid; positive: the sub-rectangle, masked */
+    int32_t x1;   /* sub-rectangle relative to the tile; x2 and y2 exclusive */
+    int32_t y1;
+    int32_t x2;
+    int32_t y2;
+} QrvTileRecord;
+
+/* Draws the map with QRV_Blit, cell (c, r) at (x0 + c * tileWidth, y0 + r * tileHeight); returns 1. */
+QRV_API int32_t QRV_CALL QRV_Blit_Tile_Array(const QrvTileRecord* tileRecords, const int32_t* map, int32_t cols,
+                                             int32_t rows, int32_t tileWidth, int32_t tileHeight, int32_t x0,
+                                             int32_t y0, uint32_t maskColour);
+/*
+ * Walks the map like QRV_Blit_Tile_Array and returns 1 at the first cell whose
+ * record has kind 0 (cells before it of positive kind are drawn masked), else
+ * 0. Without a record table, or with rows below 1, returns 0 and draws nothing.
+ */
+QRV_API int32_t QRV_CALL QRV_Rect_Hit_Tile_Array(const QrvTileRecord* tileRecords, const int32_t* map, int32_t cols,
+                                                 int32_t rows, int32_t tileWidth, int32_t tileHeight, int32_t x0,
+                                                 int32_t y0, uint32_t maskColour);
+/*
+ * Copies [x1, x2) x [y1, y2) of src (clipped to its view: the parts outside
+ * read as the key colour) to dst at (dx, dy), unclipped, through rowBuffer
+ * (x2 - x1 colours). Returns 1 when some row mixes key and other pixels, -1
+ * when every row is all key (or the block is empty), else 0. In a 0xAARRGGBB
+ * source, pixels of alpha below 0xFE count as key.
+ */
+QRV_API int32_t QRV_CALL QRV_CopyRect_MoveMapBlk(const QrvSurfaceDesc* src, int32_t x1, int32_t y1, int32_t x2,
+                                                 int32_t y2, QrvSurfaceDesc* dst, int32_t dx, int32_t dy,
+                                                 uint32_t* rowBuffer, uint32_t keyColour);
 
 /* ---- Display sync and the R2D2 demo ---- */
+/*
+ * DX_WaitVBL blocks until the next vertical blank begins and returns 0 (or the
+ * display driver's failure code); DX_ScanLine returns the scan line being
+ * displayed (or the driver's failure code). Both return 0 when no display
+ * sync is available; without a display driver, frames follow a steady 60 Hz
+ * clock of 1125 lines. QRV_R2D2 moves and draws one step of its squares over a
+ * 32-bit buffer of width x height pixels (rows width * 4 bytes apart); sizes
+ * below 32 draw and move nothing.
+ */
 QRV_API int32_t QRV_CALL DX_WaitVBL(void);
 QRV_API int32_t QRV_CALL DX_ScanLine(void);
 QRV_API void QRV_CALL QRV_R2D2(void* base, int32_t reserved, int32_t width, int32_t height);

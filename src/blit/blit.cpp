@@ -197,6 +197,37 @@ void BlitOverlappingRows(BlitRowFn row, uint8_t* d, const uint8_t* s, ptrdiff_t 
     }
 }
 
+// Rows of tiles and small sprites: a call into the C library per row costs
+// more than the row itself, so they are copied here (longer rows go to the
+// library, whose copies are wider than ours). The two rows do not
+// share bytes; pieces that overlap each other within the row rewrite the same
+// bytes.
+constexpr size_t kShortRowBytes = 96;
+
+template <size_t N>
+inline void CopyPiece(uint8_t* d, const uint8_t* s) {
+    uint8_t piece[N];
+    std::memcpy(piece, s, N);
+    std::memcpy(d, piece, N);
+}
+
+inline void CopyShortRow(uint8_t* d, const uint8_t* s, size_t n) {
+    if (n >= 16) {
+        size_t i = 0;
+        for (; i + 16 <= n; i += 16) CopyPiece<16>(d + i, s + i);
+        if (i < n) CopyPiece<16>(d + n - 16, s + n - 16);
+    } else if (n >= 8) {
+        CopyPiece<8>(d, s);
+        CopyPiece<8>(d + n - 8, s + n - 8);
+    } else if (n >= 4) {
+        CopyPiece<4>(d, s);
+        CopyPiece<4>(d + n - 4, s + n - 4);
+    } else if (n >= 2) {
+        CopyPiece<2>(d, s);
+        CopyPiece<2>(d + n - 2, s + n - 2);
+    }
+}
+
 void BlitRows(BlitRowFn row, const BlitRect& r, uint32_t key) {
     const int dBytes = BytesPerPixel(g.dest.format), sBytes = BytesPerPixel(g.src.format);
     const ptrdiff_t dPitch = g.dest.pitch, sPitch = g.src.pitch;
@@ -217,6 +248,11 @@ void BlitRows(BlitRowFn row, const BlitRect& r, uint32_t key) {
         static_cast<int64_t>(width) * rows <= INT32_MAX) {
         width *= rows;
         rows = 1;
+    }
+    const size_t rowBytes = static_cast<size_t>(width) * dBytes;
+    if (rowBytes <= kShortRowBytes && MovesBytes(row)) {
+        for (; rows > 0; --rows, d += dPitch, s += sPitch) CopyShortRow(d, s, rowBytes);
+        return;
     }
     for (; rows > 0; --rows, d += dPitch, s += sPitch) row(d, s, width, key);
 }
@@ -253,16 +289,24 @@ BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t m
     return kRows[mmxState & 1][packed ? 1 : 0][keyed ? 1 : 0][dstFormat][srcFormat];
 }
 
+BlitPlan PlanBlit(uint32_t maskColour, int32_t flags) {
+    if (g.src.base == nullptr || g.dest.base == nullptr) return {nullptr, 0};
+    return {BlitRowFor(g.dest.format, g.src.format, (flags & 1) != 0, g.mmxState,
+                       ActiveKernelSet() == KernelSet::Sse2),
+            ForBuffer(maskColour, g.src.format)};
+}
+
+void RunBlit(const BlitPlan& plan, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy) {
+    BlitRect r;
+    if (plan.row == nullptr || !ClipBlit(x1, y1, x2, y2, dx, dy, r)) return;
+    BlitRows(plan.row, r, plan.key);
+}
+
 }  // namespace qrv
 
 using namespace qrv;
 
 extern "C" QRV_API void QRV_CALL QRV_Blit(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy,
                                            uint32_t maskColour, int32_t flags) {
-    if (g.src.base == nullptr || g.dest.base == nullptr) return;
-    const BlitRowFn row = BlitRowFor(g.dest.format, g.src.format, (flags & 1) != 0, g.mmxState,
-                                     ActiveKernelSet() == KernelSet::Sse2);
-    BlitRect r;
-    if (row == nullptr || !ClipBlit(x1, y1, x2, y2, dx, dy, r)) return;
-    BlitRows(row, r, ForBuffer(maskColour, g.src.format));
+    RunBlit(PlanBlit(maskColour, flags), x1, y1, x2, y2, dx, dy);
 }

@@ -29,6 +29,19 @@ using BlitRowFn = void (*)(uint8_t* dst, const uint8_t* src, int32_t count, uint
 // the same pixels as the plain one.
 BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t mmxState, bool packed);
 
+// A plain blit with its row routine and key resolved, for callers that issue
+// many blits between the same buffers (tile maps). row is null when nothing
+// can be drawn: a buffer unset or a format code that is not a format.
+struct BlitPlan {
+    BlitRowFn row;
+    uint32_t key;
+};
+
+// QRV_Blit is RunBlit(PlanBlit(maskColour, flags), ...); a plan holds while the
+// buffers and the MMX state stay as they were.
+BlitPlan PlanBlit(uint32_t maskColour, int32_t flags);
+void RunBlit(const BlitPlan& plan, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_t dy);
+
 // One row of an effect blit over pixels of one format: dst and the source
 // row, the source-blend row (null for the colour variants), and the effect
 // colour in the pixel format.

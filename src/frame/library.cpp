@@ -1,4 +1,5 @@
 // Start-up, shut-down and the exported setters and getters of the library state.
+#include "blit/display_sync.h"
 #include "frame/state.h"
 #include "platform/cpu.h"
 #include "primitives/circle_profile.h"
@@ -26,12 +27,12 @@ QRV_API int32_t QRV_CALL QRV_Init_Lib(void) {
     BuildCircleProfile(kProfileScale, kProfileRadius);
     BuildPixelReaderTable();
     FreeWorkRows();
-    return 1;
+    return EnsureDisplaySync();
 }
 
 QRV_API int32_t QRV_CALL QRV_Close_Lib(void) {
     FreeWorkRows();
-    return 0;
+    return ReleaseDisplaySync();
 }
 
 QRV_API void QRV_CALL QRV_SetBuffer(void* base, int32_t pitch, int32_t format) {

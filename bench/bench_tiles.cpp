@@ -1,0 +1,171 @@
+// Tile maps beside the same tiles blitted one by one with SDL2, and a step of
+// the bouncing-squares demo beside pixman filling the same number of
+// translucent squares. Names are tiles/<op>/<format>/<size>/<impl>; every
+// benchmark reports Mpix/s.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+#include <pixman.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "primitives/packed.h"
+#include "quorvel.h"
+
+namespace {
+
+constexpr int kTileSide = 32, kSheetTiles = 64, kCols = 40, kRows = 25;
+constexpr int kMapWidth = kCols * kTileSide, kMapHeight = kRows * kTileSide;
+
+struct Pixels {
+    int width, height, pitch;
+    uint32_t* data;
+    Pixels(int w, int h, uint32_t seed, int bytes = 4) : width(w), height(h), pitch(w * bytes) {
+        data = static_cast<uint32_t*>(std::aligned_alloc(64, static_cast<size_t>(pitch) * h));
+        std::mt19937 rng(seed);
+        for (size_t i = 0; i < static_cast<size_t>(pitch) * h / 4; ++i) data[i] = rng() | 0xFF000000u;
+    }
+    ~Pixels() { std::free(data); }
+    Pixels(const Pixels&) = delete;
+    Pixels& operator=(const Pixels&) = delete;
+};
+
+std::vector<int32_t> RandomMap() {
+    std::mt19937 rng(11);
+    std::vector<int32_t> map(kCols * kRows);
+    for (int32_t& t : map) t = static_cast<int32_t>(rng() % kSheetTiles);
+    return map;
+}
+
+void Report(benchmark::State& state, double pixels) {
+    state.counters["Mpix/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+struct TileFormat {
+    const char* name;
+    int format, bytes;
+    uint32_t sdlFormat;
+};
+
+const TileFormat kTileFormats[] = {{"xrgb32", 4, 4, SDL_PIXELFORMAT_RGB888}, {"565", 1, 2, SDL_PIXELFORMAT_RGB565}};
+
+struct TileWork {
+    Pixels sheet, screen;
+    std::vector<int32_t> map = RandomMap();
+    explicit TileWork(const TileFormat& f)
+        : sheet(kTileSide, kTileSide * kSheetTiles, 1, f.bytes), screen(kMapWidth, kMapHeight, 2, f.bytes) {}
+};
+
+void QuorvelTileMap(benchmark::State& state, TileFormat f, qrv::KernelSet set) {
+    TileWork w(f);
+    qrv::SetKernelSet(set);
+    QRV_SetSrcBuffer(w.sheet.data, w.sheet.pitch, f.format);
+    QRV_SetBuffer(w.screen.data, w.screen.pitch, f.format);
+    QRV_SetBufferViewPort(0, 0, kMapWidth, kMapHeight);
+    for (auto _ : state) {
+        QRV_Blit_Tile_Array(nullptr, w.map.data(), kCols, kRows, kTileSide, kTileSide, 0, 0, 0);
+        benchmark::ClobberMemory();
+    }
+    qrv::SetKernelSet(qrv::KernelSet::Sse2);
+    Report(state, double(kMapWidth) * kMapHeight);
+}
+
+// The floor for any implementation: each tile row copied with memcpy.
+void MemcpyTileMap(benchmark::State& state, TileFormat f) {
+    TileWork w(f);
+    const size_t rowBytes = static_cast<size_t>(kTileSide) * f.bytes;
+    auto* sheet = reinterpret_cast<const uint8_t*>(w.sheet.data);
+    auto* screen = reinterpret_cast<uint8_t*>(w.screen.data);
+    for (auto _ : state) {
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kCols; ++c) {
+                const uint8_t* s = sheet + static_cast<size_t>(w.map[r * kCols + c]) * kTileSide * w.sheet.pitch;
+                uint8_t* d = screen + static_cast<size_t>(r) * kTileSide * w.screen.pitch + c * rowBytes;
+                for (int y = 0; y < kTileSide; ++y) std::memcpy(d + y * w.screen.pitch, s + y * w.sheet.pitch, rowBytes);
+            }
+        benchmark::ClobberMemory();
+    }
+    Report(state, double(kMapWidth) * kMapHeight);
+}
+
+void SdlTileMap(benchmark::State& state, TileFormat f) {
+    TileWork w(f);
+    SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(w.sheet.data, w.sheet.width, w.sheet.height, f.bytes * 8,
+                                                          w.sheet.pitch, f.sdlFormat);
+    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormatFrom(w.screen.data, w.screen.width, w.screen.height,
+                                                          f.bytes * 8, w.screen.pitch, f.sdlFormat);
+    SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+    for (auto _ : state) {
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kCols; ++c) {
+                SDL_Rect from{0, w.map[r * kCols + c] * kTileSide, kTileSide, kTileSide};
+                SDL_Rect to{c * kTileSide, r * kTileSide, kTileSide, kTileSide};
+                SDL_BlitSurface(src, &from, dst, &to);
+            }
+        benchmark::ClobberMemory();
+    }
+    SDL_FreeSurface(src);
+    SDL_FreeSurface(dst);
+    Report(state, double(kMapWidth) * kMapHeight);
+}
+
+constexpr int kDemoWidth = 800, kDemoHeight = 600, kSquares = 4096, kSquareSide = 32;
+
+void QuorvelSquares(benchmark::State& state, qrv::KernelSet set) {
+    Pixels frame(kDemoWidth, kDemoHeight, 3);
+    qrv::SetKernelSet(set);
+    for (auto _ : state) {
+        QRV_R2D2(frame.data, 0, kDemoWidth, kDemoHeight);
+        benchmark::ClobberMemory();
+    }
+    qrv::SetKernelSet(qrv::KernelSet::Sse2);
+    Report(state, double(kSquares) * kSquareSide * kSquareSide);
+}
+
+void PixmanSquares(benchmark::State& state) {
+    Pixels frame(kDemoWidth, kDemoHeight, 3);
+    pixman_image_t* image =
+        pixman_image_create_bits(PIXMAN_x8r8g8b8, kDemoWidth, kDemoHeight, frame.data, frame.pitch);
+    std::mt19937 rng(4);
+    std::vector<pixman_box32_t> boxes(kSquares);
+    for (pixman_box32_t& b : boxes) {
+        b.x1 = static_cast<int32_t>(rng() % (kDemoWidth - kSquareSide + 1));
+        b.y1 = static_cast<int32_t>(rng() % (kDemoHeight - kSquareSide + 1));
+        b.x2 = b.x1 + kSquareSide;
+        b.y2 = b.y1 + kSquareSide;
+    }
+    // Alpha 128 over the frame, premultiplied as pixman takes it.
+    const pixman_color_t colour{0x4040, 0x2020, 0x6060, 0x8080};
+    for (auto _ : state) {
+        pixman_image_fill_boxes(PIXMAN_OP_OVER, image, &colour, kSquares, boxes.data());
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(image);
+    Report(state, double(kSquares) * kSquareSide * kSquareSide);
+}
+
+int RegisterTiles() {
+    auto add = [](const std::string& name, auto fn) {
+        benchmark::RegisterBenchmark(name.c_str(), fn)->MinTime(0.2)->Unit(benchmark::kMicrosecond);
+    };
+    for (const TileFormat& f : kTileFormats) {
+        const std::string map = std::string("tiles/map/") + f.name + "/40x25x32x32/";
+        add(map + "quorvel", [f](benchmark::State& s) { QuorvelTileMap(s, f, qrv::KernelSet::Sse2); });
+        add(map + "quorvel-scalar", [f](benchmark::State& s) { QuorvelTileMap(s, f, qrv::KernelSet::Scalar); });
+        add(map + "memcpy", [f](benchmark::State& s) { MemcpyTileMap(s, f); });
+        add(map + "sdl2", [f](benchmark::State& s) { SdlTileMap(s, f); });
+    }
+    const std::string squares = "tiles/r2d2/xrgb32/800x600x4096/";
+    add(squares + "quorvel", [](benchmark::State& s) { QuorvelSquares(s, qrv::KernelSet::Sse2); });
+    add(squares + "quorvel-scalar", [](benchmark::State& s) { QuorvelSquares(s, qrv::KernelSet::Scalar); });
+    add(squares + "pixman", PixmanSquares);
+    return 0;
+}
+
+const int kRegistered = RegisterTiles();
+
+}  // namespace

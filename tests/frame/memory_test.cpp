@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include "support/canvas.h"
+#include "quorvel.h"
+
+namespace {
+
+constexpr uint8_t kGuard = 0xEE;
+
+// A byte block with guard bytes on both sides; offsets are relative to the middle.
+struct Block {
+    std::vector<uint8_t> bytes = std::vector<uint8_t>(256, kGuard);
+    uint8_t* At(int offset) { return bytes.data() + 128 + offset; }
+    std::vector<uint8_t> Range(int from, int to) { return {At(from), At(to)}; }
+    int Written() const {
+        int n = 0;
+        for (uint8_t b : bytes) n += b != kGuard;
+        return n;
+    }
+};
+
+TEST(MemoryCopy, CopiesFromTheFirstArgument) {
+    for (int length : {0, -5, 1, 3, 4, 7, 64, 101}) {
+        Block src, dst;
+        std::iota(src.At(0), src.At(110), uint8_t{1});
+        CopyMemory(src.At(0), dst.At(0), length);
+        EXPECT_EQ(dst.Written(), std::max(length, 0)) << length;
+        if (length > 0) {
+            EXPECT_EQ(dst.Range(0, length), src.Range(0, length));
+        }
+    }
+}
+
+TEST(MemoryCopy, OverlapCopiesFrontToBackInWords) {
+    // Forward onto itself repeats the leading bytes; backward moves the block.
+    const struct { int offset, length; std::vector<uint8_t> want; } cases[] = {
+        {4, 10, {1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4, 1, 2}},
+        {2, 9, {1, 2, 1, 2, 3, 4, 3, 4, 7, 8, 7}},
+        {-3, 6, {1, 2, 3, 4, 5, 6, 4, 5, 6}},
+    };
+    for (const auto& c : cases) {
+        Block b;
+        std::iota(b.At(0), b.At(16), uint8_t{1});
+        CopyMemory(b.At(0), b.At(c.offset), c.length);
+        const int from = std::min(0, c.offset);
+        EXPECT_EQ(b.Range(from, from + static_cast<int>(c.want.size())), c.want) << c.offset;
+    }
+}
+
+TEST(MemoryFill, EverySizeCode) {
+    const struct { int count; uint32_t value; int code; std::vector<uint8_t> want; } cases[] = {
+        {3, 0x00123456, 3, {0x56, 0x34, 0x12, 0x56, 0x34, 0x12, 0x56, 0x34, 0x12}},
+        {5, 0xABCD, 2, {0xCD, 0xAB, 0xCD, 0xAB, 0xCD, 0xAB, 0xCD, 0xAB, 0xCD, 0xAB}},
+        {6, 0x1FF, 1, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+        {3, 0x2AA, 8, {0xAA, 0xAA, 0xAA}},          // 8 modulo 8 is 0, read as 1
+        {2, 0x11223344, 4, {0x44, 0x33, 0x22, 0x11, 0x44, 0x33, 0x22, 0x11}},
+        {2, 0x77777777, 12, {0x77, 0x77, 0x77, 0x77, 0x77, 0x77, 0x77, 0x77}},
+        {4, 1, 5, {}}, {4, 1, 6, {}}, {4, 1, 7, {}}, {0, 1, 1, {}}, {-4, 1, 4, {}},
+    };
+    for (const auto& c : cases) {
+        Block b;
+        FillMemory(b.At(0), c.count, c.value, c.code);
+        EXPECT_EQ(b.Written(), static_cast<int>(c.want.size())) << c.code;
+        EXPECT_EQ(b.Range(0, static_cast<int>(c.want.size())), c.want) << c.code;
+    }
+}
+
+TEST(MemoryFill, LongFillsAtEveryAlignment) {
+    for (int code : {2, 3, 4}) {
+        for (int start = 0; start < 4; ++start) {
+            for (int count : {15, 16, 33, 200}) {
+                std::vector<uint8_t> buf(1024, kGuard);
+                FillMemory(buf.data() + start, count, 0xC0FFEE, code);
+                for (int i = 0; i < static_cast<int>(buf.size()); ++i) {
+                    const int k = i - start;
+                    const uint8_t want = k >= 0 && k < count * code ? (0xC0FFEEu >> (8 * (k % code))) & 255 : kGuard;
+                    ASSERT_EQ(buf[i], want) << code << " " << start << " " << count << " " << i;
+                }
+            }
+        }
+    }
+}
+
+TEST(MemoryFill, StridedFillSteps) {
+    Block b;
+    FillMemoryEx(b.At(0), -1, 4, 7, 4);  // words at 0, -4, -8, -12
+    EXPECT_EQ(b.Written(), 16);
+    for (int off : {0, -4, -8, -12}) EXPECT_EQ(b.Range(off, off + 4), (std::vector<uint8_t>{7, 0, 0, 0}));
+
+    Block c;
+    FillMemoryEx(c.At(0), 2, 3, 0xA1B2C3, 3);  // one element every six bytes
+    EXPECT_EQ(c.Range(0, 15), (std::vector<uint8_t>{0xC3, 0xB2, 0xA1, kGuard, kGuard, kGuard, 0xC3, 0xB2, 0xA1,
+                                                    kGuard, kGuard, kGuard, 0xC3, 0xB2, 0xA1}));
+    for (auto [stride, count, code] : {std::tuple{0, 4, 1}, {3, 0, 1}, {3, -1, 1}, {1, 4, 5}}) {
+        Block d;
+        FillMemoryEx(d.At(0), stride, count, 1, code);
+        EXPECT_EQ(d.Written(), 0);
+    }
+}
+
+TEST(MemoryCompare, Bytes) {
+    const uint8_t a[] = {1, 2, 3, 4, 5}, b[] = {1, 2, 3, 4, 6};
+    EXPECT_EQ(CompareBytes((void*)a, (void*)b, 4), 1);
+    EXPECT_EQ(CompareBytes((void*)a, (void*)b, 5), 0);
+    EXPECT_EQ(CompareBytes((void*)a, (void*)b, 0), 1);
+    EXPECT_EQ(CompareBytes((void*)a, (void*)b, INT_MIN), 1);
+}
+
+TEST(MemoryRunLength, SignedElementsBothWays) {
+    uint8_t bytes[10];
+    std::memset(bytes, 0xFF, sizeof bytes);
+    EXPECT_EQ(QRV_FindRunLength(bytes, 1, 10, 1, 255), 0);
+    EXPECT_EQ(QRV_FindRunLength(bytes, 1, 10, 1, -1), 10);
+    EXPECT_EQ(QRV_FindRunLength(bytes, 1, 4, 1, -1), 4);
+    EXPECT_EQ(QRV_FindRunLength(bytes + 9, -1, 10, 1, -1), 10);
+    EXPECT_EQ(QRV_FindRunLength(bytes, 1, 5, 2, -1), 5);
+    EXPECT_EQ(QRV_FindRunLength(bytes, 1, 5, 2, 0xFFFF), 0);
+
+    const int32_t words[] = {9, 7, 7, 7, 5};
+    EXPECT_EQ(QRV_FindRunLength((void*)&words[3], -1, 3, 4, 7), 3);  // 3, 2, 1
+    EXPECT_EQ(QRV_FindRunLength((void*)&words[3], -2, 10, 4, 7), 3);
+    EXPECT_EQ(QRV_FindRunLength((void*)&words[1], 0, 10, 4, 7), 3);
+    for (auto [count, code] : {std::pair{0, 4}, {-3, 4}, {3, 3}, {3, 0}, {3, 8}}) {
+        EXPECT_EQ(QRV_FindRunLength((void*)&words[1], 1, count, code, 7), 0);
+    }
+}
+
+TEST(MemoryRunLength, PixelsInsideTheViewport) {
+    QRV_Init_Lib();
+    qrvtest::Canvas c(8, 6, QRV_FORMAT_565);
+    c.Select();
+    QRV_SetBufferViewPort(1, 1, 6, 5);
+    for (int x = 0; x < 8; ++x) QRV_Dot(x, 2, 0xFF0000, 1);
+    EXPECT_EQ(QRV_PixelRunLength(1, 2, 1, 0, 0xFF0000), 5);
+    EXPECT_EQ(QRV_PixelRunLength(1, 2, 1, 0, 0xF80000), 5);  // the same 5-6-5 value
+    EXPECT_EQ(QRV_PixelRunLength(5, 2, 1, 0, 0xFF0000), 1);  // right edge
+    EXPECT_EQ(QRV_PixelRunLength(5, 2, -2, 0, 0xFF0000), 3);
+    EXPECT_EQ(QRV_PixelRunLength(3, 2, 0, 1, 0xFF0000), 1);
+    EXPECT_EQ(QRV_PixelRunLength(0, 2, 1, 0, 0xFF0000), 0);  // starts outside
+    EXPECT_EQ(QRV_PixelRunLength(3, 2, 0, 0, 0xFF0000), 0);
+    EXPECT_EQ(QRV_PixelRunLength(3, 2, INT_MIN, 0, 0xFF0000), 1);  // steps never wrap back in
+    EXPECT_EQ(QRV_PixelRunLength(3, 2, INT_MAX, INT_MIN, 0xFF0000), 1);
+
+    // The alpha byte counts only in format 5.
+    for (int format : {QRV_FORMAT_24, QRV_FORMAT_32, QRV_FORMAT_ARGB}) {
+        qrvtest::Canvas d(4, 1, format);
+        d.Select();
+        for (int x = 0; x < 4; ++x) d.Set(x, 0, x < 3 ? 0x80123456u & (format == 3 ? 0xFFFFFF : ~0u) : 0);
+        EXPECT_EQ(QRV_PixelRunLength(0, 0, 1, 0, 0x00123456), format == QRV_FORMAT_ARGB ? 0 : 3) << format;
+        EXPECT_EQ(QRV_PixelRunLength(0, 0, 1, 0, 0x80123456), 3) << format;
+    }
+    QRV_SetBuffer(c.Base(), c.pitch, 9);
+    EXPECT_EQ(QRV_PixelRunLength(3, 2, 1, 0, 0xFF0000), 0);
+}
+
+}  // namespace

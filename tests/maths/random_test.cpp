@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "maths/random.h"
+#include "quorvel.h"
+
+namespace {
+
+struct RandomTest : ::testing::Test {
+    void SetUp() override { qrv::gRandom = qrv::kRandomStart; }
+};
+
+TEST_F(RandomTest, RawSequenceFromLoadAndFromSeed) {
+    for (uint32_t want : {0x6CFFD86Du, 0xD32DED93u, 0x11845F27u, 0xF978EC1Eu, 0x0FF198E5u}) {
+        EXPECT_EQ(qrv::NextRandom(), want);
+    }
+    qrv::gRandom = qrv::kRandomStart;
+    ZK_Randomize(0);  // keeps the state
+    EXPECT_EQ(qrv::NextRandom(), 0x6CFFD86Du);
+
+    qrv::gRandom = qrv::kRandomStart;
+    ZK_Randomize(12345);
+    for (uint32_t want : {0xF9B887CBu, 0x4B06682Du, 0xE4E441CDu, 0xD2CA4520u}) EXPECT_EQ(qrv::NextRandom(), want);
+}
+
+TEST_F(RandomTest, ReseedingKeepsTheCarry) {
+    int draws = 0;
+    while (qrv::gRandom.k == 0 && draws < 1000) {
+        qrv::NextRandom();
+        ++draws;
+    }
+    ASSERT_NE(qrv::gRandom.k, 0u);
+    ZK_Randomize(12345);
+    EXPECT_NE(qrv::NextRandom(), 0xF9B887CBu);
+}
+
+TEST_F(RandomTest, DrawsFromLoad) {
+    for (double want : {0.8472999973368374, 0.13616790315987645, 0.12393766102778274, 0.6004600878150106}) {
+        EXPECT_EQ(ZK_Rnd(1.0f), want);
+    }
+    ZK_Randomize(1024);
+    for (uint32_t want : {0x14816Bu, 0x9BD1D5u, 0xEA91D6u}) EXPECT_EQ(ZK_RNDRGB(), want);
+}
+
+TEST_F(RandomTest, DrawsStayInRange) {
+    for (float max : {1.0f, 0.5f, 255.0f, 1e6f}) {
+        double lo = max, hi = 0;
+        for (int i = 0; i < 20000; ++i) {
+            const double v = ZK_Rnd(max);
+            ASSERT_GE(v, 0.0);
+            ASSERT_LE(v, static_cast<double>(max));
+            lo = std::fmin(lo, v);
+            hi = std::fmax(hi, v);
+        }
+        EXPECT_LT(lo, max * 0.01);  // spread over the whole range
+        EXPECT_GT(hi, max * 0.99);
+    }
+}
+
+TEST_F(RandomTest, DegenerateMaxima) {
+    EXPECT_EQ(ZK_Rnd(0.0f), 0.0);
+    EXPECT_EQ(ZK_Rnd(std::numeric_limits<float>::quiet_NaN()), 0.0);
+    EXPECT_EQ(ZK_Rnd(-5.0f), -3.0099999904632568);
+    EXPECT_EQ(ZK_Rnd(-0.5f), -0.5);  // no draw can fit: max itself
+    EXPECT_EQ(qrv::gRandom.x, qrv::kRandomStart.x);  // none of these drew
+    // A maximum too small for any raw value but 0 still ends, with a value in range.
+    const double tiny = ZK_Rnd(1e-12f);
+    EXPECT_GE(tiny, 0.0);
+    EXPECT_LE(tiny, static_cast<double>(1e-12f));
+}
+
+}  // namespace

@@ -126,7 +126,8 @@ TEST(Transforms, ParameterBlockScalesRotatesTranslatesProjects) {
     const V p{1, 0, 0};
     const float turned = 2 * ZK_Cos(90);  // not quite 0
     const struct { Params params; V want; } cases[] = {
-        {{{0, 0, 4}, {0, 0, 90}, {2, 1, 1}, 0, 1, 100, 50}, {turned, 2, 4, float(turned * 100.0 / 4), 25}},  // scaled, then turned
+        // Scaled, then turned.
+        {{{0, 0, 4}, {0, 0, 90}, {2, 1, 1}, 0, 1, 100, 50}, {turned, 2, 4, float(turned * 100.0 / 4), 25}},
         {{{0, 0, 0.5f}, {0, 0, 0}, {1, 1, 1}, 1, 1, 100, 50}, {1, 0, 0.5f, 0, 0}},     // behind the lens
         {{{0, 3, -2}, {90, 0, 0}, {1, 1, 1}, 1, 0, 100, 50}, {1, 3, -2, kGuard, kGuard}},
         {{{1, 2, 3}, {0, 0, 0}, {1, 1, 1}, 2, 0}, V(5, kGuard)},  // unknown order

@@ -25,7 +25,7 @@ struct Block {
 };
 
 TEST(MemoryCopy, CopiesFromTheFirstArgument) {
-    for (int length : {0, -5, 1, 3, 4, 7, 64, 101}) {
+    for (int length : {0, -5, 1, 2, 3, 4, 7, 8, 12, 16, 20, 32, 33, 48, 64, 65, 101}) {
         Block src, dst;
         std::iota(src.At(0), src.At(110), uint8_t{1});
         CopyMemory(src.At(0), dst.At(0), length);
@@ -50,6 +50,15 @@ TEST(MemoryCopy, OverlapCopiesFrontToBackInWords) {
         const int from = std::min(0, c.offset);
         EXPECT_EQ(b.Range(from, from + static_cast<int>(c.want.size())), c.want) << c.offset;
     }
+    // Onto a lower address the block moves whole, at every length.
+    for (int length = 1; length <= 100; ++length) {
+        Block b;
+        std::iota(b.At(0), b.At(110), uint8_t{1});
+        std::vector<uint8_t> want = b.bytes;
+        std::memmove(want.data() + 128 - 5, want.data() + 128, static_cast<size_t>(length));
+        CopyMemory(b.At(0), b.At(-5), length);
+        ASSERT_EQ(b.bytes, want) << length;
+    }
 }
 
 TEST(MemoryFill, EverySizeCode) {
@@ -71,9 +80,9 @@ TEST(MemoryFill, EverySizeCode) {
 }
 
 TEST(MemoryFill, LongFillsAtEveryAlignment) {
-    for (int code : {2, 3, 4}) {
+    for (int code : {1, 2, 3, 4}) {
         for (int start = 0; start < 4; ++start) {
-            for (int count : {15, 16, 33, 200}) {
+            for (int count : {1, 2, 3, 5, 9, 15, 16, 33, 200}) {
                 std::vector<uint8_t> buf(1024, kGuard);
                 FillMemory(buf.data() + start, count, 0xC0FFEE, code);
                 for (int i = 0; i < static_cast<int>(buf.size()); ++i) {

@@ -241,7 +241,10 @@ QRV_API void QRV_CALL FillMemory(void* destination, int32_t count, uint32_t valu
         Fill24(p, n, value);
         return;
     }
-    const uint32_t pattern = bytes == 1 ? (value & 255) * 0x01010101u : bytes == 2 ? (value & 0xFFFF) * 0x10001u : value;
+    // The element replicated through a 32-bit word, sizes 1, 2 and 4 alike.
+    static constexpr uint32_t kMask[5] = {0, 0xFF, 0xFFFF, 0, 0xFFFFFFFF};
+    static constexpr uint32_t kSpread[5] = {0, 0x01010101, 0x00010001, 0, 1};
+    const uint32_t pattern = (value & kMask[bytes]) * kSpread[bytes];
     const size_t total = n * static_cast<size_t>(bytes);
     if (total <= kSmallBlock) {
         FillSmall(p, total, pattern);

@@ -27,11 +27,11 @@ template <Op O, double (*F)(float)>
 float Combine(float acc, float* var) {
     const double a = acc, x = F(*var);
     switch (O) {
-        case Op::Add: return static_cast<float>(a + x);
-        case Op::Subtract: return static_cast<float>(a - x);
-        case Op::Multiply: return static_cast<float>(a * x);
-        case Op::Divide: return static_cast<float>(a / x);
-        case Op::DivideOrZero: return x == 0 ? 0.0f : static_cast<float>(a / x);
+        case Op::Add: return ToSingle(a + x);
+        case Op::Subtract: return ToSingle(a - x);
+        case Op::Multiply: return ToSingle(a * x);
+        case Op::Divide: return ToSingle(a / x);
+        case Op::DivideOrZero: return x == 0 ? 0.0f : ToSingle(a / x);
     }
     return acc;
 }
@@ -41,7 +41,7 @@ float Store(float acc, float* var) {
     return acc;
 }
 
-float Power(float acc, float* var) { return static_cast<float>(Pow(acc, *var)); }
+float Power(float acc, float* var) { return ToSingle(Pow(acc, *var)); }
 float Load(float, float* var) { return *var; }
 
 // Slot n - 1 holds opcode n; an empty slot is an opcode without operand or effect.

@@ -9,6 +9,17 @@
 
 namespace qrv {
 
+// A value rounded to single precision that stays rounded when it is widened
+// again: GCC 12's vectoriser folds a float rounding between two doubles it
+// pairs in one register, and the barrier keeps the float a float.
+inline float ToSingle(double v) {
+    float f = static_cast<float>(v);
+#if defined(__GNUC__) && defined(__SSE2__)
+    asm("" : "+x"(f));
+#endif
+    return f;
+}
+
 // Degrees to radians by the factor 3.1415926535 / 180 (not the exact pi / 180).
 inline constexpr double kDegreesToRadians = 0.017453292519444445;
 

@@ -31,21 +31,22 @@ struct Matrix3 {
 };
 
 struct Trig {
-    double s, c;
+    float s, c;
 };
 
 Trig TrigOf(float degrees) {
     const SinCos sc = SinCosDegrees(degrees);
-    return {static_cast<float>(sc.sin), static_cast<float>(sc.cos)};
+    return {ToSingle(sc.sin), ToSingle(sc.cos)};
 }
 
 // Rx(ax) . Ry(ay) . Rz(az): z turns first, then y, then x.
 Matrix3 RotationXYZ(float ax, float ay, float az) {
     const Trig x = TrigOf(ax), y = TrigOf(ay), z = TrigOf(az);
-    auto f = [](double v) { return static_cast<float>(v); };
-    return {{{f(y.c * z.c), f(-y.c * z.s), f(y.s)},
-             {f(x.s * y.s * z.c + x.c * z.s), f(x.c * z.c - x.s * y.s * z.s), f(-x.s * y.c)},
-             {f(x.s * z.s - x.c * y.s * z.c), f(x.s * z.c + x.c * y.s * z.s), f(x.c * y.c)}}};
+    const double sx = x.s, cx = x.c, sy = y.s, cy = y.c, sz = z.s, cz = z.c;
+    auto f = [](double v) { return ToSingle(v); };
+    return {{{f(cy * cz), f(-cy * sz), f(sy)},
+             {f(sx * sy * cz + cx * sz), f(cx * cz - sx * sy * sz), f(-sx * cy)},
+             {f(sx * sz - cx * sy * cz), f(sx * cz + cx * sy * sz), f(cx * cy)}}};
 }
 
 // Rz(az) . Ry(ay) . Rx(ax), as the transpose of the XYZ product of the reversed angles.
@@ -138,8 +139,8 @@ QRV_API void QRV_CALL Rotate2DVertexList(void* src, int32_t srcStride, void* dst
     for (int64_t i = 0; i <= int64_t{count}; ++i, in.Next(), out.Next()) {
         const double x = (double{ox} + in.Get(0)) * sx;
         const double y = (double{oy} + in.Get(1)) * sy;
-        out.Put(0, x * t.c - y * t.s);
-        out.Put(1, x * t.s + y * t.c);
+        out.Put(0, x * double{t.c} - y * double{t.s});
+        out.Put(1, x * double{t.s} + y * double{t.c});
     }
 }
 
@@ -174,8 +175,7 @@ QRV_API void QRV_CALL RotateVertexList(void* params, void* src, int32_t srcStrid
     Records in(src, srcStride), out(dst, dstStride);
     for (int32_t i = 0; i < count; ++i, in.Next(), out.Next()) {
         const Vec3 r = object.Apply(in.Get3());
-        const float x = static_cast<float>(r.x + tx), y = static_cast<float>(r.y + ty),
-                    z = static_cast<float>(r.z + tz);
+        const float x = ToSingle(r.x + tx), y = ToSingle(r.y + ty), z = ToSingle(r.z + tz);
         out.Put3({x, y, z});
         if (projection == 1) {
             const bool behind = z < 1.0f;  // floor(z) <= 0
@@ -193,7 +193,8 @@ QRV_API void QRV_CALL RotateVertexListToCamera(void* camera, void* object, void*
     const Trig alpha = TrigOf(WrapAngleOf(cam.F(4)));
     const Trig beta = TrigOf(WrapAngleOf(180.0f - cam.F(5)));
     const Trig gamma = TrigOf(WrapAngleOf(cam.F(6)));
-    const float dx = cam.F(1) - obj.F(1), dy = cam.F(2) - obj.F(2), dz = cam.F(3) - obj.F(3);
+    const float dx = ToSingle(double{cam.F(1)} - obj.F(1)), dy = ToSingle(double{cam.F(2)} - obj.F(2)),
+                dz = ToSingle(double{cam.F(3)} - obj.F(3));
     const float fx = cam.F(12), fy = cam.F(13);
     Records in(src, srcStride), out(dst, dstStride);
     for (int32_t i = 0; i < count; ++i, in.Next(), out.Next()) {
@@ -203,7 +204,7 @@ QRV_API void QRV_CALL RotateVertexListToCamera(void* camera, void* object, void*
         const double q1 = p1 * gamma.c - p2 * gamma.s, q2 = p1 * gamma.s + p2 * gamma.c;
         const double x = p3 * beta.s - q1 * beta.c, rr = p3 * beta.c + q1 * beta.s;
         const double y = q2 * alpha.c - rr * alpha.s, z = rr * alpha.c + q2 * alpha.s;
-        const float X = static_cast<float>(x), Y = static_cast<float>(y), Z = static_cast<float>(z);
+        const float X = ToSingle(x), Y = ToSingle(y), Z = ToSingle(z);
         out.Put3({X, Y, Z});
         const bool inFront = Z >= 1.0f;  // floor(Z) > 0
         out.Put(3, inFront ? double{X} * fx / Z : 0.0);

@@ -83,6 +83,15 @@ TEST(Transforms, GeneralAnglesMatchTheMatrixProducts) {
     }
 }
 
+TEST(Transforms, CoefficientsAreRoundedToSinglePrecision) {
+    // With sin and cos of 33 degrees kept in double the y below would be -6.88443995.
+    List v({{-15, 5.66666603f, 0}}, 3);
+    Rotate2DVertexList(v.At(0), 12, v.At(0), 12, 1.5f, -2, 33, 1.25f, 0.75f, 0);
+    EXPECT_EQ(v.Get(0, 2), (V{-15.6503229f, -6.88444042f}));
+    const double s = ZK_Sin(33), c = ZK_Cos(33), x = (1.5 - 15) * 1.25, y = (-2 + double{5.66666603f}) * 0.75;
+    EXPECT_EQ(v.Get(0, 2), (V{float(x * c - y * s), float(x * s + y * c)}));
+}
+
 TEST(Transforms, CountsAndStrides) {
     // The 2D rotation takes count + 1 vertices and leaves z alone.
     List two({{1, 0, 9}, {0, 2, 9}, {5, 5, 5}}, 5);

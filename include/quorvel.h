@@ -638,6 +638,51 @@ QRV_API void QRV_CALL Scene_Render_Captured_PolygonT(const QrvSceneRecord* rec, 
                                                      QrvSurfaceDesc* s, void* t);
 
 /* ---- Maths: angles, vertex transforms, random numbers, fast calculation ---- */
+/*
+ * Angles are in degrees, turned into radians by the factor 3.1415926535 / 180, so ZK_Cos(90) is a tiny nonzero
+ * value. Results are the same bits in every build. WrapAngle gives fmod(a, 360) raised by 360 when negative
+ * (0 <= r < 360; -360 gives a negative zero). ZK_WrapValue wraps v into [lo, hi) (the ends may come in either
+ * order; an empty range gives not-a-number).
+ *
+ * Vertex lists are records of floats x, y, z a byte stride apart (any stride, in place included). Rotation
+ * coefficients are rounded to single precision once per call. Rotate2DVertexList transforms count + 1 vertices,
+ * the others count. RotateVertexListXYZ applies Rx(ax) Ry(ay) Rz(az) (z first), RotateVertexListZYX
+ * Rz(az) Ry(ay) Rx(ax) (x first), then the translation. RotateVertexList and RotateVertexListToCamera read blocks
+ * of 32-bit words: see QrvTransformWord.
+ *
+ * ZK_Rnd(max) draws uniformly from [0, max] (0 for 0 or not-a-number; max + 1.99 for max <= -0.99; max itself
+ * for -0.99 < max < 0). ZK_RNDRGB draws red, green and blue from ZK_Rnd(255), alpha 0. ZK_Randomize(0) keeps
+ * the sequence.
+ *
+ * ZK_FastCalc runs `count` instructions of an accumulator program over float variables; see QrvCalcOpcode.
+ */
+
+/* Word indices of the transform parameter block (word 0 is not read). */
+enum QrvTransformWord {
+    QRV_XFORM_TX = 1, QRV_XFORM_TY = 2, QRV_XFORM_TZ = 3,      /* translation (camera: its position) */
+    QRV_XFORM_AX = 4, QRV_XFORM_AY = 5, QRV_XFORM_AZ = 6,      /* angles */
+    QRV_XFORM_SX = 7, QRV_XFORM_SY = 8, QRV_XFORM_SZ = 9,      /* scale */
+    QRV_XFORM_ORDER = 10,      /* int32: 0 = Rx Ry Rz, 1 = Rz Ry Rx; any other value writes nothing */
+    QRV_XFORM_PROJECTION = 11, /* int32: 0 = none, 1 = perspective (x fx / z, y fy / z; 0 when floor(z) <= 0) */
+    QRV_XFORM_FX = 12, QRV_XFORM_FY = 13
+};
+
+/*
+ * Fast-calculation program: word 0 is the variable that starts the accumulator; each instruction is an opcode
+ * word, followed by a variable index when the opcode is one of these. Other opcodes are skipped alone.
+ * Each step computes in double precision and rounds the accumulator to single precision.
+ */
+enum QrvCalcOpcode {
+    QRV_CALC_ADD = 1, QRV_CALC_SUB = 2, QRV_CALC_MUL = 3, QRV_CALC_DIV = 4, /* acc op x */
+    QRV_CALC_STORE = 5,                                                   /* x = acc */
+    QRV_CALC_POW = 6,                                                     /* acc = acc to the power x */
+    QRV_CALC_LOAD = 10,                                                   /* acc = x */
+    /* Families: family + 1 adds f(x) to acc, + 2 subtracts, + 3 multiplies, + 4 divides. */
+    QRV_CALC_COS_FAMILY = 20, QRV_CALC_SIN_FAMILY = 30, QRV_CALC_TAN_FAMILY = 40,
+    QRV_CALC_RND_FAMILY = 50,  /* f = ZK_Rnd (it advances the generator); dividing by a draw of 0 gives 0 */
+    QRV_CALC_SQRT_FAMILY = 60  /* dividing by a root of 0 gives 0 */
+};
+
 QRV_API float QRV_CALL ZK_Cos(float a);
 QRV_API float QRV_CALL ZK_Sin(float a);
 QRV_API float QRV_CALL ZK_Tan(float a);
@@ -646,12 +691,18 @@ QRV_API float QRV_CALL ZK_Log10(float x);
 QRV_API float QRV_CALL ZK_Power(float a, float b);
 QRV_API float QRV_CALL WrapAngle(float a);
 QRV_API float QRV_CALL ZK_WrapValue(float v, float lo, float hi);
-QRV_API void QRV_CALL Rotate2DVertexList(void* src, int32_t srcStride, void* dst, int32_t dstStride, float ox, float oy, float angle, float sx, float sy, int32_t count);
-QRV_API void QRV_CALL RotateVertexListXYZ(void* src, int32_t srcStride, void* dst, int32_t dstStride, float tx, float ty, float tz, float ax, float ay, float az, int32_t count);
-QRV_API void QRV_CALL RotateVertexListZYX(void* src, int32_t srcStride, void* dst, int32_t dstStride, float tx, float ty, float tz, float ax, float ay, float az, int32_t count);
-QRV_API void QRV_CALL LerpVertexList(void* a, int32_t aStride, void* b, int32_t bStride, void* out, int32_t outStride, int32_t count, float t);
-QRV_API void QRV_CALL RotateVertexList(void* params, void* src, int32_t srcStride, void* dst, int32_t dstStride, int32_t count);
-QRV_API void QRV_CALL RotateVertexListToCamera(void* camera, void* object, void* src, int32_t srcStride, void* dst, int32_t dstStride, int32_t count);
+QRV_API void QRV_CALL Rotate2DVertexList(void* src, int32_t srcStride, void* dst, int32_t dstStride, float ox,
+                                         float oy, float angle, float sx, float sy, int32_t count);
+QRV_API void QRV_CALL RotateVertexListXYZ(void* src, int32_t srcStride, void* dst, int32_t dstStride, float tx,
+                                          float ty, float tz, float ax, float ay, float az, int32_t count);
+QRV_API void QRV_CALL RotateVertexListZYX(void* src, int32_t srcStride, void* dst, int32_t dstStride, float tx,
+                                          float ty, float tz, float ax, float ay, float az, int32_t count);
+QRV_API void QRV_CALL LerpVertexList(void* a, int32_t aStride, void* b, int32_t bStride, void* out, int32_t outStride,
+                                     int32_t count, float t);
+QRV_API void QRV_CALL RotateVertexList(void* params, void* src, int32_t srcStride, void* dst, int32_t dstStride,
+                                       int32_t count);
+QRV_API void QRV_CALL RotateVertexListToCamera(void* camera, void* object, void* src, int32_t srcStride, void* dst,
+                                               int32_t dstStride, int32_t count);
 QRV_API void QRV_CALL ZK_Randomize(uint32_t seed);
 QRV_API double QRV_CALL ZK_Rnd(float max);
 QRV_API uint32_t QRV_CALL ZK_RNDRGB(void);

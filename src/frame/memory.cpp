@@ -44,32 +44,113 @@ void StoreElement(uint8_t* p, uint32_t value, int32_t bytes) {
     }
 }
 
-// Fills a block with a 32-bit pattern whose period divides four bytes; the
-// block's length is a whole number of periods, so the last (overlapping)
-// vector store keeps the phase.
+// Blocks of up to 64 bytes move in a few overlapping accesses, every load
+// before any store (so a block may overlap a higher source), without the cost
+// of a library call.
+constexpr size_t kSmallBlock = 64;
+
+void CopySmall(const uint8_t* s, uint8_t* d, size_t n) {
+#if defined(__SSE2__)
+    if (n >= 16) {
+        auto load = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+        auto store = [](uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
+        if (n <= 32) {
+            const __m128i a = load(s), b = load(s + n - 16);
+            store(d, a);
+            store(d + n - 16, b);
+        } else {
+            const __m128i a = load(s), b = load(s + 16), c = load(s + n - 32), e = load(s + n - 16);
+            store(d, a);
+            store(d + 16, b);
+            store(d + n - 32, c);
+            store(d + n - 16, e);
+        }
+        return;
+    }
+#else
+    if (n >= 16) {
+        std::memmove(d, s, n);
+        return;
+    }
+#endif
+    if (n >= 8) {
+        uint64_t a, b;
+        std::memcpy(&a, s, 8);
+        std::memcpy(&b, s + n - 8, 8);
+        std::memcpy(d, &a, 8);
+        std::memcpy(d + n - 8, &b, 8);
+    } else if (n >= 4) {
+        uint32_t a, b;
+        std::memcpy(&a, s, 4);
+        std::memcpy(&b, s + n - 4, 4);
+        std::memcpy(d, &a, 4);
+        std::memcpy(d + n - 4, &b, 4);
+    } else if (n > 0) {
+        const uint8_t a = s[0], b = s[n / 2], c = s[n - 1];
+        d[0] = a;
+        d[n / 2] = b;
+        d[n - 1] = c;
+    }
+}
+
+// A 32-bit pattern whose period (1, 2 or 4 bytes) divides the block's length,
+// so that the last, overlapping store keeps the phase.
+void FillSmall(uint8_t* p, size_t bytes, uint32_t pattern) {
+#if defined(__SSE2__)
+    if (bytes >= 16) {
+        const __m128i v = _mm_set1_epi32(static_cast<int>(pattern));
+        auto store = [v](uint8_t* at) { _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v); };
+        store(p);
+        store(p + bytes - 16);
+        if (bytes > 32) {
+            store(p + 16);
+            store(p + bytes - 32);
+        }
+        return;
+    }
+#else
+    for (; bytes >= 16; bytes -= 4, p += 4) std::memcpy(p, &pattern, 4);
+#endif
+    if (bytes >= 8) {
+        const uint64_t wide = pattern * 0x100000001ull;
+        std::memcpy(p, &wide, 8);
+        std::memcpy(p + bytes - 8, &wide, 8);
+    } else if (bytes >= 4) {
+        std::memcpy(p, &pattern, 4);
+        std::memcpy(p + bytes - 4, &pattern, 4);
+    } else if (bytes == 2) {
+        std::memcpy(p, &pattern, 2);
+    } else if (bytes > 0) {  // bytes of one value
+        p[0] = p[bytes / 2] = p[bytes - 1] = static_cast<uint8_t>(pattern);
+    }
+}
+
+// Longer blocks of a pattern with the same period.
 void FillPattern32(uint8_t* p, size_t bytes, uint32_t pattern) {
+    if (pattern == (pattern & 255) * 0x01010101u) {
+        std::memset(p, static_cast<int>(pattern & 255), bytes);
+        return;
+    }
     if constexpr (sizeof(wchar_t) == 4) {
-        if (bytes >= 128 && bytes % 4 == 0 && reinterpret_cast<uintptr_t>(p) % alignof(wchar_t) == 0) {
+        if (bytes % 4 == 0 && reinterpret_cast<uintptr_t>(p) % alignof(wchar_t) == 0) {
             // The C library's wide fill uses the widest stores of the running processor.
             std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(pattern), bytes / 4);
             return;
         }
     }
 #if defined(__SSE2__)
-    if (bytes >= 16) {
-        const __m128i v = _mm_set1_epi32(static_cast<int>(pattern));
-        uint8_t* const last = p + bytes - 16;
-        for (; p + 16 <= last; p += 32) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), v);
-        }
-        if (p < last) _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(last), v);
-        return;
+    const __m128i v = _mm_set1_epi32(static_cast<int>(pattern));
+    uint8_t* const last = p + bytes - 16;
+    for (; p + 16 <= last; p += 32) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), v);
     }
-#endif
+    if (p < last) _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(last), v);
+#else
     for (; bytes >= 4; bytes -= 4, p += 4) std::memcpy(p, &pattern, 4);
     if (bytes >= 2) std::memcpy(p, &pattern, 2);
+#endif
 }
 
 // Three-byte elements: four of them make three 32-bit words.
@@ -142,6 +223,8 @@ QRV_API void QRV_CALL CopyMemory(void* source, void* destination, int32_t length
     const uintptr_t from = reinterpret_cast<uintptr_t>(s), to = reinterpret_cast<uintptr_t>(d);
     if (to > from && to - from < n) {
         CopyForwardThroughOverlap(s, d, n);
+    } else if (n <= kSmallBlock) {
+        CopySmall(s, d, n);
     } else if (to <= from && from - to < n) {
         std::memmove(d, s, n);  // front to back reads every byte before it is overwritten
     } else {
@@ -154,16 +237,19 @@ QRV_API void QRV_CALL FillMemory(void* destination, int32_t count, uint32_t valu
     if (count <= 0 || bytes == 0) return;
     auto* p = static_cast<uint8_t*>(destination);
     const size_t n = static_cast<size_t>(count);
-    switch (bytes) {
-        case 1: std::memset(p, static_cast<int>(value & 255), n); return;
-        case 3: Fill24(p, n, value); return;
-        default: break;
+    if (bytes == 3) {
+        Fill24(p, n, value);
+        return;
     }
-    const uint32_t pattern = bytes == 2 ? (value & 0xFFFF) * 0x10001u : value;
-    if (pattern == (pattern & 255) * 0x01010101u) {
-        std::memset(p, static_cast<int>(pattern & 255), n * static_cast<size_t>(bytes));
+    // The element replicated through a 32-bit word, sizes 1, 2 and 4 alike.
+    static constexpr uint32_t kMask[5] = {0, 0xFF, 0xFFFF, 0, 0xFFFFFFFF};
+    static constexpr uint32_t kSpread[5] = {0, 0x01010101, 0x00010001, 0, 1};
+    const uint32_t pattern = (value & kMask[bytes]) * kSpread[bytes];
+    const size_t total = n * static_cast<size_t>(bytes);
+    if (total <= kSmallBlock) {
+        FillSmall(p, total, pattern);
     } else {
-        FillPattern32(p, n * static_cast<size_t>(bytes), pattern);
+        FillPattern32(p, total, pattern);
     }
 }
 

@@ -543,6 +543,101 @@ void TilesAndSync(Scene& s) {
     (void)Q(DX_ScanLine)();
 }
 
+// Memory helpers on a scratch block, and run lengths over the canvas.
+void Memory(Scene& s) {
+    std::vector<uint8_t> block(256, 0xC3);
+    uint8_t* p = block.data() + 64;
+    for (int i = 0; i < 40; ++i) p[i] = static_cast<uint8_t>(i * 37 + 5);
+    Q(CopyMemory)(p, p + 100, 37);
+    Q(CopyMemory)(p, p + 3, 20);  // onto itself: the leading bytes repeat
+    Q(CopyMemory)(p + 9, p + 1, 30);
+    Q(FillMemory)(p + 140, 7, 0xA1B2C3D4u, 1);
+    Q(FillMemory)(p + 150, 5, 0xA1B2C3D4u, 2);
+    Q(FillMemory)(p + 160, 3, 0xA1B2C3D4u, 3);
+    Q(FillMemory)(p + 170, 4, 0xA1B2C3D4u, 12);
+    Q(FillMemory)(p + 150, 9, 0x11u, 6);  // writes nothing
+    Q(FillMemoryEx)(p + 60, -3, 4, 0x55667788u, 4);
+    Q(FillMemoryEx)(p + 40, 2, 5, 0x99AABBu, 3);
+    for (uint8_t b : block) s.Fold(b);
+    s.Fold(static_cast<uint32_t>(Q(CompareBytes)(p, p + 100, 37)));
+    s.Fold(static_cast<uint32_t>(Q(CompareBytes)(p, p + 101, 30)));
+    s.Fold(static_cast<uint32_t>(Q(CompareBytes)(p, p + 1, 0)));
+    const int32_t runs[][4] = {{0, 10, 1, -1}, {1, 20, 2, 0}, {-1, 8, 4, 0x55667788}, {1, 5, 3, 0}, {1, 0, 1, 0}};
+    for (const auto& r : runs) s.Fold(static_cast<uint32_t>(Q(QRV_FindRunLength)(p + 60, r[0], r[1], r[2], r[3])));
+    s.Select();
+    Q(QRV_Box)(kLeft + 10, kTop + 10, kLeft + 40, kTop + 20, 0xFF3366, 2);
+    const int32_t probes[][4] = {{kLeft + 10, kTop + 10, 1, 0}, {kLeft + 39, kTop + 12, -1, 0},
+                                 {kLeft + 12, kTop + 10, 0, 1}, {kLeft + 10, kTop + 10, 1, 1},
+                                 {kLeft + 20, kTop + 15, 0, 0}, {kLeft - 1, kTop + 15, 1, 0}};
+    for (const auto& q : probes) {
+        s.Fold(static_cast<uint32_t>(Q(QRV_PixelRunLength)(q[0], q[1], q[2], q[3], 0xFF3366)));
+        s.Fold(static_cast<uint32_t>(Q(QRV_PixelRunLength)(q[0], q[1], q[2], q[3], 0x00FF3366)));
+    }
+}
+
+// Angles, transforms, the generator and the calculator: every float result, bit for bit.
+void Maths(Scene& s) {
+    const float angles[] = {0, 30, 45, 90, 180, 270, -37.25f, 359.9f, 1e5f, 12345678.0f};
+    for (float a : angles) {
+        s.FoldFloat(Q(ZK_Cos)(a));
+        s.FoldFloat(Q(ZK_Sin)(a));
+        s.FoldFloat(Q(ZK_Tan)(a));
+        s.FoldFloat(Q(WrapAngle)(a - 400));
+        s.FoldFloat(Q(ZK_Log)(a + 0.5f));
+        s.FoldFloat(Q(ZK_Log10)(a + 0.5f));
+        s.FoldFloat(Q(ZK_Power)(a / 100 + 0.5f, 1.75f));
+        s.FoldFloat(Q(ZK_Power)(-2.0f, a / 45));
+        s.FoldFloat(Q(ZK_WrapValue)(a, -30.5f, 75.0f));
+    }
+    // Vertex lists of five floats a record.
+    float list[8 * 5], out[8 * 5];
+    for (int i = 0; i < 8 * 5; ++i) list[i] = static_cast<float>((i * 7919) % 97) / 3.0f - 15.0f;
+    auto foldList = [&] {
+        for (float f : out) s.FoldFloat(f);
+    };
+    std::memset(out, 0, sizeof out);
+    Q(Rotate2DVertexList)(list, 20, out, 20, 1.5f, -2.0f, 33.0f, 1.25f, 0.75f, 6);
+    foldList();
+    Q(RotateVertexListXYZ)(list, 20, out, 20, 3, -4, 50, 10, 20, 30, 8);
+    foldList();
+    Q(RotateVertexListZYX)(list, 20, out, 20, 3, -4, 50, 10, 20, 30, 8);
+    foldList();
+    Q(LerpVertexList)(list, 20, out, 20, out, 20, 8, 0.375f);
+    foldList();
+    uint32_t params[14];
+    const float words[] = {0, 1, 2, 40, 15, -25, 70, 1.5f, 2, 0.5f};
+    std::memcpy(params, words, sizeof words);
+    params[10] = 1;
+    params[11] = 1;
+    const float factors[] = {256, 192};
+    std::memcpy(&params[12], factors, sizeof factors);
+    Q(RotateVertexList)(params, list, 20, out, 20, 8);
+    foldList();
+    uint32_t camera[14];
+    const float cam[] = {0, 5, -3, -20, 12, 8, -4, 1, 1, 1};
+    std::memcpy(camera, cam, sizeof cam);
+    camera[10] = 0;
+    camera[11] = 0;
+    std::memcpy(&camera[12], factors, sizeof factors);
+    params[10] = 0;
+    Q(RotateVertexListToCamera)(camera, params, list, 20, out, 20, 8);
+    foldList();
+    // The generator from a fixed seed.
+    Q(ZK_Randomize)(0x5EED);
+    for (int i = 0; i < 6; ++i) s.FoldFloat(Q(ZK_Rnd)(100.0f));
+    s.FoldFloat(Q(ZK_Rnd)(0.0f));
+    s.FoldFloat(Q(ZK_Rnd)(-5.0f));
+    s.FoldFloat(Q(ZK_Rnd)(-0.5f));
+    for (int i = 0; i < 4; ++i) s.Fold(Q(ZK_RNDRGB)());
+    // A calculator program through every opcode class, twice over the variables it updates.
+    float vars[] = {2.5f, 3, 30, 0.5f, 45, 9, 0, 100};
+    const int32_t program[] = {0, 1, 1, 3, 3, 6, 1, 5, 6, 21, 2, 32, 4, 43, 4, 24, 2, 7, 51, 7, 62, 5,
+                               34, 2, 2, 6, 63, 5, 54, 7, 10, 6, 64, 6, 4, 3, 44, 4, 22, 2, 53, 7, 61, 1};
+    s.FoldFloat(Q(ZK_FastCalc)(vars, const_cast<int32_t*>(program), 22));
+    s.FoldFloat(Q(ZK_FastCalc)(vars, const_cast<int32_t*>(program), 22));
+    for (float v : vars) s.FoldFloat(v);
+}
+
 // Every byte of the canvas outside the viewport, and the guard bands, still
 // hold the fill byte.
 bool OutsideIntact(Scene& s) {
@@ -563,7 +658,7 @@ bool OutsideIntact(Scene& s) {
 using Section = void (*)(Scene&);
 constexpr Section kSections[] = {
     LibraryState, Colours, Pixels, StripsAndLines, Shapes, Polygons, Blits, Surfaces, Textured, SceneCapture,
-    TilesAndSync,
+    TilesAndSync, Memory, Maths,
 };
 
 }  // namespace

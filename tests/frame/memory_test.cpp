@@ -25,7 +25,7 @@ struct Block {
 };
 
 TEST(MemoryCopy, CopiesFromTheFirstArgument) {
-    for (int length : {0, -5, 1, 3, 4, 7, 64, 101}) {
+    for (int length : {0, -5, 1, 2, 3, 4, 7, 8, 12, 16, 20, 32, 33, 48, 64, 65, 101}) {
         Block src, dst;
         std::iota(src.At(0), src.At(110), uint8_t{1});
         CopyMemory(src.At(0), dst.At(0), length);
@@ -50,6 +50,15 @@ TEST(MemoryCopy, OverlapCopiesFrontToBackInWords) {
         const int from = std::min(0, c.offset);
         EXPECT_EQ(b.Range(from, from + static_cast<int>(c.want.size())), c.want) << c.offset;
     }
+    // Onto a lower address the block moves whole, at every length.
+    for (int length = 1; length <= 100; ++length) {
+        Block b;
+        std::iota(b.At(0), b.At(110), uint8_t{1});
+        std::vector<uint8_t> want = b.bytes;
+        std::memmove(want.data() + 128 - 5, want.data() + 128, static_cast<size_t>(length));
+        CopyMemory(b.At(0), b.At(-5), length);
+        ASSERT_EQ(b.bytes, want) << length;
+    }
 }
 
 TEST(MemoryFill, EverySizeCode) {
@@ -71,9 +80,9 @@ TEST(MemoryFill, EverySizeCode) {
 }
 
 TEST(MemoryFill, LongFillsAtEveryAlignment) {
-    for (int code : {2, 3, 4}) {
+    for (int code : {1, 2, 3, 4}) {
         for (int start = 0; start < 4; ++start) {
-            for (int count : {15, 16, 33, 200}) {
+            for (int count : {1, 2, 3, 5, 9, 15, 16, 33, 200}) {
                 std::vector<uint8_t> buf(1024, kGuard);
                 FillMemory(buf.data() + start, count, 0xC0FFEE, code);
                 for (int i = 0; i < static_cast<int>(buf.size()); ++i) {
@@ -89,26 +98,25 @@ TEST(MemoryFill, LongFillsAtEveryAlignment) {
 TEST(MemoryFill, StridedFillSteps) {
     Block b;
     FillMemoryEx(b.At(0), -1, 4, 7, 4);  // words at 0, -4, -8, -12
-    EXPECT_EQ(b.Written(), 16);
-    for (int off : {0, -4, -8, -12}) EXPECT_EQ(b.Range(off, off + 4), (std::vector<uint8_t>{7, 0, 0, 0}));
-
+    EXPECT_EQ(b.Range(-12, 4), (std::vector<uint8_t>{7, 0, 0, 0, 7, 0, 0, 0, 7, 0, 0, 0, 7, 0, 0, 0}));
     Block c;
     FillMemoryEx(c.At(0), 2, 3, 0xA1B2C3, 3);  // one element every six bytes
-    EXPECT_EQ(c.Range(0, 15), (std::vector<uint8_t>{0xC3, 0xB2, 0xA1, kGuard, kGuard, kGuard, 0xC3, 0xB2, 0xA1,
-                                                    kGuard, kGuard, kGuard, 0xC3, 0xB2, 0xA1}));
+    const uint8_t g = kGuard;
+    EXPECT_EQ(c.Range(0, 15),
+              (std::vector<uint8_t>{0xC3, 0xB2, 0xA1, g, g, g, 0xC3, 0xB2, 0xA1, g, g, g, 0xC3, 0xB2, 0xA1}));
     for (auto [stride, count, code] : {std::tuple{0, 4, 1}, {3, 0, 1}, {3, -1, 1}, {1, 4, 5}}) {
         Block d;
         FillMemoryEx(d.At(0), stride, count, 1, code);
         EXPECT_EQ(d.Written(), 0);
     }
+    EXPECT_EQ(b.Written() + c.Written(), 16 + 9);
 }
 
 TEST(MemoryCompare, Bytes) {
-    const uint8_t a[] = {1, 2, 3, 4, 5}, b[] = {1, 2, 3, 4, 6};
-    EXPECT_EQ(CompareBytes((void*)a, (void*)b, 4), 1);
-    EXPECT_EQ(CompareBytes((void*)a, (void*)b, 5), 0);
-    EXPECT_EQ(CompareBytes((void*)a, (void*)b, 0), 1);
-    EXPECT_EQ(CompareBytes((void*)a, (void*)b, INT_MIN), 1);
+    uint8_t a[] = {1, 2, 3, 4, 5}, b[] = {1, 2, 3, 4, 6};
+    for (auto [length, want] : {std::pair{4, 1}, {5, 0}, {0, 1}, {INT_MIN, 1}}) {
+        EXPECT_EQ(CompareBytes(a, b, length), want);
+    }
 }
 
 TEST(MemoryRunLength, SignedElementsBothWays) {

@@ -1,0 +1,294 @@
+// Textured span buffers: the rows of a textured polygon with the texel
+// coordinates at both ends, and the tests that look for a pair of opaque
+// texels under two buffers, or an opaque texel under a plain span buffer.
+#include <cstddef>
+#include <cstdint>
+
+#include "collision/span_collision.h"
+#include "frame/colour.h"
+#include "frame/state.h"
+#include "polygons/edge_walk.h"
+#include "primitives/packed.h"
+#include "primitives/pixel_format.h"
+#include "quorvel.h"
+
+namespace qrv {
+
+static_assert(sizeof(QrvTexturedSpanRecord) == 28, "textured span records are seven 32-bit words");
+static_assert(sizeof(void*) != 4 || sizeof(QrvTexturedSpanHeader) == 24, "textured span header is six words");
+static_assert(sizeof(void*) != 4 || offsetof(QrvTexturedSpanHeader, key) == 20, "textured span header layout");
+static_assert(offsetof(QrvTexturedSpanHeader, base) == 8 && offsetof(QrvTexturedSpanRecord, rightV) == 24,
+              "textured span layout");
+
+namespace {
+
+bool IsTerminator(const QrvTexturedSpanRecord& r) {
+    return (r.y | r.left | r.leftU | r.leftV | r.right | r.rightU | r.rightV) == 0;
+}
+
+// Texel coordinates start half a texel in; both chains start from the top
+// vertex's texel and aim each edge at its end vertex's.
+struct TexelCarry {
+    static constexpr int kAttrs = 2;
+    const int32_t* us;
+    const int32_t* vs;
+    static int32_t Fixed(int32_t t) { return static_cast<int32_t>(static_cast<uint32_t>(t) << 16); }
+    int32_t Target(int32_t vertex, int i) const { return Fixed(i == 0 ? us[vertex] : vs[vertex]) + 0x8000; }
+    int32_t Start(int32_t, int32_t top, int i) const { return Fixed(i == 0 ? us[top] : vs[top]) | 0x8000; }
+};
+
+// One span's walk through its texture: the texel under a column, stepping
+// per column. Addresses are formed as integers, since the host's texel
+// coordinates may point anywhere.
+struct TexelTrack {
+    uintptr_t base;
+    intptr_t pitch;
+    int32_t u, v, du, dv;
+    uint32_t key;
+
+    template <int Bytes>
+    const uint8_t* At(int32_t uu, int32_t vv) const {
+        return reinterpret_cast<const uint8_t*>(base + static_cast<uintptr_t>(intptr_t{vv >> 16} * pitch) +
+                                                static_cast<uintptr_t>(intptr_t{uu >> 16} * Bytes));
+    }
+    // True when the next n texels lie side by side on one row, and a vector
+    // compare with the key means what the texel compare means.
+    template <int Bytes>
+    bool Contiguous(int64_t n) const {
+        if (Bytes == 2 && key > 0xFFFF) return false;
+        return du == 0x10000 && dv == 0 && int64_t{u} + (n - 1) * 0x10000 <= INT32_MAX;
+    }
+};
+
+template <int Bytes>
+uint32_t LoadTexel(const uint8_t* p) {
+    if constexpr (Bytes == 2) return Format565::Load(p);
+    if constexpr (Bytes == 3) return Format24::Load(p);
+    if constexpr (Bytes == 4) return Format32::Load(p);
+}
+
+// Per-column steps of a span between its two end texels, and the track
+// advanced to column start.
+TexelTrack TrackFrom(const QrvTexturedSpanHeader* h, const QrvTexturedSpanRecord& r, int32_t start) {
+    const int64_t width = int64_t{r.right} - r.left;
+    TexelTrack t;
+    t.base = reinterpret_cast<uintptr_t>(h->base);
+    t.pitch = h->pitch;
+    t.du = static_cast<int32_t>(int64_t{static_cast<int32_t>(r.rightU - r.leftU)} / width);
+    t.dv = static_cast<int32_t>(int64_t{static_cast<int32_t>(r.rightV - r.leftV)} / width);
+    const int32_t skip = static_cast<int32_t>(int64_t{start} - r.left);
+    t.u = static_cast<int32_t>(r.leftU + static_cast<uint32_t>(t.du) * static_cast<uint32_t>(skip));
+    t.v = static_cast<int32_t>(r.leftV + static_cast<uint32_t>(t.dv) * static_cast<uint32_t>(skip));
+    t.key = h->key;
+    return t;
+}
+
+#if defined(__SSE2__)
+// Lanes of a vector of texels that equal the key.
+template <int Bytes>
+__m128i KeyLanes(const uint8_t* p, uint32_t key) {
+    const __m128i texels = packed::Load(p);
+    if constexpr (Bytes == 2) return _mm_cmpeq_epi16(texels, _mm_set1_epi16(static_cast<int16_t>(key)));
+    else return _mm_cmpeq_epi32(texels, _mm_set1_epi32(static_cast<int32_t>(key)));
+}
+#endif
+
+// Whether any of n columns has an opaque texel under both tracks. Runs of
+// adjacent texels are compared sixteen bytes at a time on the packed path.
+template <int BytesA, int BytesB>
+bool OpaquePair(TexelTrack a, TexelTrack b, int64_t n) {
+    int64_t i = 0;
+#if defined(__SSE2__)
+    if constexpr (BytesA == BytesB && BytesA != 3) {
+        if (ActiveKernelSet() == KernelSet::Sse2 && a.Contiguous<BytesA>(n) && b.Contiguous<BytesB>(n)) {
+            constexpr int kLanes = 16 / BytesA;
+            const uint8_t* pa = a.At<BytesA>(a.u, a.v);
+            const uint8_t* pb = b.At<BytesB>(b.u, b.v);
+            for (; i + kLanes <= n; i += kLanes, pa += 16, pb += 16) {
+                const __m128i either = _mm_or_si128(KeyLanes<BytesA>(pa, a.key), KeyLanes<BytesB>(pb, b.key));
+                if (_mm_movemask_epi8(either) != 0xFFFF) return true;
+            }
+            const int32_t done = static_cast<int32_t>(i);
+            a.u += done << 16;
+            b.u += done << 16;
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        if (LoadTexel<BytesA>(a.At<BytesA>(a.u, a.v)) != a.key && LoadTexel<BytesB>(b.At<BytesB>(b.u, b.v)) != b.key)
+            return true;
+        a.u += a.du, a.v += a.dv;
+        b.u += b.du, b.v += b.dv;
+    }
+    return false;
+}
+
+template <int Bytes>
+bool OpaqueTexel(TexelTrack t, int64_t n) {
+    int64_t i = 0;
+#if defined(__SSE2__)
+    if constexpr (Bytes != 3) {
+        if (ActiveKernelSet() == KernelSet::Sse2 && t.Contiguous<Bytes>(n)) {
+            constexpr int kLanes = 16 / Bytes;
+            const uint8_t* p = t.At<Bytes>(t.u, t.v);
+            for (; i + kLanes <= n; i += kLanes, p += 16)
+                if (_mm_movemask_epi8(KeyLanes<Bytes>(p, t.key)) != 0xFFFF) return true;
+            t.u += static_cast<int32_t>(i) << 16;
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        if (LoadTexel<Bytes>(t.At<Bytes>(t.u, t.v)) != t.key) return true;
+        t.u += t.du, t.v += t.dv;
+    }
+    return false;
+}
+
+// Element sizes the two-buffer test reads: 16- and 32-bit texels only.
+int PairTexelBytes(int32_t format) { return format == 1 || format == 2 ? 2 : format == 4 || format == 5 ? 4 : 0; }
+
+using PairTest = bool (*)(TexelTrack, TexelTrack, int64_t);
+PairTest PairTestFor(int bytesA, int bytesB) {
+    if (bytesA == 2) return bytesB == 2 ? OpaquePair<2, 2> : OpaquePair<2, 4>;
+    return bytesB == 2 ? OpaquePair<4, 2> : OpaquePair<4, 4>;
+}
+
+using SingleTest = bool (*)(TexelTrack, int64_t);
+SingleTest SingleTestFor(int32_t format) {
+    switch (format) {
+        case 1: case 2: return OpaqueTexel<2>;
+        case 3: return OpaqueTexel<3>;
+        case 4: case 5: return OpaqueTexel<4>;
+        default: return nullptr;
+    }
+}
+
+int64_t LeadingRecords(const QrvTexturedSpanHeader* h, int64_t limit) {
+    const QrvTexturedSpanRecord* r = TexturedRecords(h);
+    int64_t n = 0;
+    while (n < limit && !IsTerminator(r[n])) ++n;
+    return n;
+}
+
+bool Empty(const QrvTexturedSpanRecord& r) { return r.left >= r.right; }
+
+}  // namespace
+
+int32_t TexturedRecordCount(const QrvTexturedSpanHeader* h) {
+    const int64_t rows = int64_t{h->bottom} - h->top;
+    return static_cast<int32_t>(rows > 0 ? LeadingRecords(h, rows < INT32_MAX ? rows : INT32_MAX) : 0);
+}
+
+void BuildTexturedSpans(const int32_t* vertices, int32_t count, QrvTexturedSpanHeader* buf, uint32_t key) {
+    buf->top = buf->bottom = 0;
+    buf->base = g.src.base;
+    buf->format = g.src.format;
+    buf->pitch = g.src.pitch;
+    buf->key = RGBForFormat(key, g.src.format);
+    QrvTexturedSpanRecord* r = TexturedRecords(buf);
+    int32_t written = 0;
+    if (vertices != nullptr && count >= 1 && count <= kPolySlots) {
+        const VertexList v = VerticesOf(vertices);
+        if (count == 1) {
+            buf->top = buf->bottom = v.ys[0];
+        } else if (PolyWalkable(v.xs, v.ys, count)) {
+            VertexBounds b;
+            const int32_t top = FindPolyTop(v.xs, v.ys, count, b);
+            buf->top = b.minY;
+            buf->bottom = b.maxY;
+            WalkEdges(v.xs, v.ys, count, top, Viewport{0, b.minY, 0, b.maxY}, TexelCarry{v.us, v.vs},
+                      [&](int32_t y, const EdgeChain<2>& left, const EdgeChain<2>& right) {
+                          r[written++] = {y, left.x / 65536, left.attr[0], left.attr[1], right.x / 65536,
+                                          right.attr[0], right.attr[1]};
+                      });
+        }
+    }
+    r[written] = {};
+}
+
+int32_t CompareTextured(const QrvTexturedSpanHeader* a, const QrvTexturedSpanHeader* b) {
+    if (a->bottom < b->top || a->top > b->bottom) return 0;
+    const int32_t top = a->top > b->top ? a->top : b->top;
+    const int32_t bottom = a->bottom < b->bottom ? a->bottom : b->bottom;
+    const int64_t pairs = int64_t{bottom} - top - 1;
+    if (pairs < 1) return 0;
+    // Each buffer's texels are read at its own element size, so that a 16-bit
+    // image is never stepped through as a 32-bit one.
+    const int bytesA = PairTexelBytes(a->format), bytesB = PairTexelBytes(b->format);
+    if (bytesA == 0 || bytesB == 0) return 0;
+    const PairTest test = PairTestFor(bytesA, bytesB);
+
+    const int64_t skipA = int64_t{top} - a->top, skipB = int64_t{top} - b->top;
+    const int64_t haveA = LeadingRecords(a, skipA + pairs) - skipA;
+    const int64_t haveB = LeadingRecords(b, skipB + pairs) - skipB;
+    int64_t n = pairs < haveA ? pairs : haveA;
+    if (haveB < n) n = haveB;
+    const QrvTexturedSpanRecord* ra = TexturedRecords(a) + skipA;
+    const QrvTexturedSpanRecord* rb = TexturedRecords(b) + skipB;
+    for (int64_t i = 0; i < n; ++i) {
+        const QrvTexturedSpanRecord& sa = ra[i];
+        const QrvTexturedSpanRecord& sb = rb[i];
+        if (sa.y != sb.y || Empty(sa) || Empty(sb)) continue;
+        const int32_t start = sa.left > sb.left ? sa.left : sb.left;
+        const int32_t end = sa.right < sb.right ? sa.right : sb.right;
+        const int64_t width = int64_t{end} - start;
+        if (width < 2) continue;
+        if (test(TrackFrom(a, sa, start), TrackFrom(b, sb, start), width)) return 1;
+    }
+    return 0;
+}
+
+int32_t CompareFilledToTextured(const QrvSpanCollisionHeader* filled, const QrvTexturedSpanHeader* tex) {
+    if (filled->bottom < tex->top || filled->top > tex->bottom || filled->count < 2) return 0;
+    const SingleTest test = SingleTestFor(tex->format);
+    if (test == nullptr) return 0;
+    const int32_t rows = TexturedRecordCount(tex);
+    const QrvSpanCollisionRecord* fr = SpanRecords(filled);
+    const QrvTexturedSpanRecord* tr = TexturedRecords(tex);
+    for (int32_t i = 0; i < filled->count - 1; ++i) {
+        const QrvSpanCollisionRecord& f = fr[i];
+        const int64_t index = int64_t{f.y} - tex->top;
+        if (index < 0 || index >= rows) continue;
+        const QrvTexturedSpanRecord& t = tr[index];
+        if (f.left >= f.right || Empty(t)) continue;
+        const int32_t start = f.left > t.left ? f.left : t.left;
+        const int32_t end = f.right < t.right ? f.right : t.right;
+        const int64_t width = int64_t{end} - start;
+        if (width < 2) continue;
+        if (test(TrackFrom(tex, t, start), width)) return 1;
+    }
+    return 0;
+}
+
+}  // namespace qrv
+
+using namespace qrv;
+
+extern "C" {
+
+QRV_API void QRV_CALL QRV_SpanBufferCollisionPolygon(const int32_t* vertices, int32_t count, QrvTexturedSpanHeader* buf,
+                                                     uint32_t key) {
+    if (buf != nullptr) BuildTexturedSpans(vertices, count, buf, key);
+}
+
+QRV_API int32_t QRV_CALL QRV_CompareTexturedSpans(const QrvTexturedSpanHeader* a, const QrvTexturedSpanHeader* b) {
+    return a != nullptr && b != nullptr ? CompareTextured(a, b) : 0;
+}
+
+QRV_API int32_t QRV_CALL QRV_CompareFilledToTexturedSpans(const QrvSpanCollisionHeader* filled,
+                                                          const QrvTexturedSpanHeader* textured) {
+    return filled != nullptr && textured != nullptr ? CompareFilledToTextured(filled, textured) : 0;
+}
+
+QRV_API void QRV_CALL QRV_DrawSpansEdges(const QrvTexturedSpanHeader* textured) {
+    if (textured == nullptr) return;
+    const int32_t rows = TexturedRecordCount(textured);
+    const QrvTexturedSpanRecord* r = TexturedRecords(textured);
+    // Every row but the last, as the comparisons see them.
+    for (int32_t i = 0; i + 1 < rows; ++i) {
+        QRV_Dot(r[i].left, r[i].y, 0xFF0000, 1);
+        QRV_Dot(r[i].right, r[i].y, 0xFF0000, 1);
+    }
+}
+
+}  // extern "C"

@@ -26,15 +26,16 @@ bool IsTerminator(const QrvTexturedSpanRecord& r) {
     return (r.y | r.left | r.leftU | r.leftV | r.right | r.rightU | r.rightV) == 0;
 }
 
-// Texel coordinates start half a texel in; both chains start from the top
-// vertex's texel and aim each edge at its end vertex's.
+// Texel coordinates start half a texel in. Each chain starts at the texel of
+// its own first vertex (the top vertex, unless the outline has a flat top, whose
+// far end then keeps its own texel) and aims each edge at its end vertex's.
 struct TexelCarry {
     static constexpr int kAttrs = 2;
     const int32_t* us;
     const int32_t* vs;
     static int32_t Fixed(int32_t t) { return static_cast<int32_t>(static_cast<uint32_t>(t) << 16); }
     int32_t Target(int32_t vertex, int i) const { return Fixed(i == 0 ? us[vertex] : vs[vertex]) + 0x8000; }
-    int32_t Start(int32_t, int32_t top, int i) const { return Fixed(i == 0 ? us[top] : vs[top]) | 0x8000; }
+    int32_t Start(int32_t vertex, int32_t, int i) const { return Fixed(i == 0 ? us[vertex] : vs[vertex]) | 0x8000; }
 };
 
 // One span's walk through its texture: the texel under a column, stepping

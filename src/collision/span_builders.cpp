@@ -73,17 +73,23 @@ void BuildEllipseSpans(QrvSpanCollisionHeader* buf, int32_t cx, int32_t cy, int3
         return;
     }
     QrvSpanCollisionRecord* r = SpanRecords(buf);
-    int32_t y = top;
-    // The upper half runs from the widest step but one back to step 1, the
-    // lower half from step 0 out: the middle row comes once, the rim never.
-    for (int32_t i = ry - 1; i >= 1; --i) {
-        const int32_t h = ProfileExtent(i, ry, rx + 1);
-        Put(*r++, y++, cx - h, cx + h);
-    }
+    // Step i's profile index (i << 14) / ry, kept as quotient and remainder
+    // so that no row divides. Each step's half-width serves its row in both
+    // halves: the upper half runs from step ry - 1 back to step 1, the lower
+    // from step 0 out, so the middle row comes once and the rim never.
+    constexpr int32_t kIndexScale = 1 << 14;
+    const int32_t whole = kIndexScale / ry, part = kIndexScale % ry;
+    int32_t index = 0, rem = 0;
+    const int64_t width = int64_t{static_cast<int32_t>(static_cast<uint32_t>(rx) + 1)};
     for (int32_t i = 0; i < ry; ++i) {
-        const int32_t h = ProfileExtent(i, ry, rx + 1);
-        Put(*r++, y++, cx - h, cx + h);
+        const int32_t h = static_cast<int32_t>((CircleProfile[index] * width) >> 14);
+        if (i > 0) Put(r[ry - 1 - i], top + (ry - 1 - i), cx - h, cx + h);
+        Put(r[ry - 1 + i], top + (ry - 1 + i), cx - h, cx + h);
+        index += whole;
+        rem += part;
+        if (rem >= ry) ++index, rem -= ry;
     }
+    const int32_t y = static_cast<int32_t>(top + rows);
     WriteSpanHeader(buf, static_cast<int32_t>(rows), top, y);
 }
 

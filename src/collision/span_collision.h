@@ -27,10 +27,6 @@ inline void WriteSpanHeader(QrvSpanCollisionHeader* h, int32_t count, int32_t to
     h->bottom = bottom;
 }
 
-// The records a textured buffer really holds: one per row from top to bottom,
-// fewer when the zero record that closes the list comes first.
-int32_t TexturedRecordCount(const QrvTexturedSpanHeader* h);
-
 // A host vertex list: eight x, then eight y, u and v, each array 32 bytes on.
 inline constexpr int kVertexListStride = 8;
 struct VertexList {

@@ -164,21 +164,19 @@ SingleTest SingleTestFor(int32_t format) {
     }
 }
 
-int64_t LeadingRecords(const QrvTexturedSpanHeader* h, int64_t limit) {
+// The records of the list, at most the header's rows: the closing record may
+// come first in a buffer whose header claims more.
+int64_t ListedRecords(const QrvTexturedSpanHeader* h) {
+    const int64_t rows = int64_t{h->bottom} - h->top;
     const QrvTexturedSpanRecord* r = TexturedRecords(h);
     int64_t n = 0;
-    while (n < limit && !IsTerminator(r[n])) ++n;
+    while (n < rows && !IsTerminator(r[n])) ++n;
     return n;
 }
 
 bool Empty(const QrvTexturedSpanRecord& r) { return r.left >= r.right; }
 
 }  // namespace
-
-int32_t TexturedRecordCount(const QrvTexturedSpanHeader* h) {
-    const int64_t rows = int64_t{h->bottom} - h->top;
-    return static_cast<int32_t>(rows > 0 ? LeadingRecords(h, rows < INT32_MAX ? rows : INT32_MAX) : 0);
-}
 
 void BuildTexturedSpans(const int32_t* vertices, int32_t count, QrvTexturedSpanHeader* buf, uint32_t key) {
     buf->top = buf->bottom = 0;
@@ -202,6 +200,9 @@ void BuildTexturedSpans(const int32_t* vertices, int32_t count, QrvTexturedSpanH
                           r[written++] = {y, left.x / 65536, left.attr[0], left.attr[1], right.x / 65536,
                                           right.attr[0], right.attr[1]};
                       });
+            // An outline that turns upward ends early: the header claims only
+            // the rows written.
+            if (written < b.maxY - b.minY) buf->bottom = b.minY + written;
         }
     }
     r[written] = {};
@@ -219,16 +220,13 @@ int32_t CompareTextured(const QrvTexturedSpanHeader* a, const QrvTexturedSpanHea
     if (bytesA == 0 || bytesB == 0) return 0;
     const PairTest test = PairTestFor(bytesA, bytesB);
 
-    const int64_t skipA = int64_t{top} - a->top, skipB = int64_t{top} - b->top;
-    const int64_t haveA = LeadingRecords(a, skipA + pairs) - skipA;
-    const int64_t haveB = LeadingRecords(b, skipB + pairs) - skipB;
-    int64_t n = pairs < haveA ? pairs : haveA;
-    if (haveB < n) n = haveB;
-    const QrvTexturedSpanRecord* ra = TexturedRecords(a) + skipA;
-    const QrvTexturedSpanRecord* rb = TexturedRecords(b) + skipB;
-    for (int64_t i = 0; i < n; ++i) {
+    const QrvTexturedSpanRecord* ra = TexturedRecords(a) + (int64_t{top} - a->top);
+    const QrvTexturedSpanRecord* rb = TexturedRecords(b) + (int64_t{top} - b->top);
+    for (int64_t i = 0; i < pairs; ++i) {
         const QrvTexturedSpanRecord& sa = ra[i];
         const QrvTexturedSpanRecord& sb = rb[i];
+        // A list that closes before its header's bottom row ends there.
+        if (IsTerminator(sa) || IsTerminator(sb)) return 0;
         if (sa.y != sb.y || Empty(sa) || Empty(sb)) continue;
         const int32_t start = sa.left > sb.left ? sa.left : sb.left;
         const int32_t end = sa.right < sb.right ? sa.right : sb.right;
@@ -243,7 +241,7 @@ int32_t CompareFilledToTextured(const QrvSpanCollisionHeader* filled, const QrvT
     if (filled->bottom < tex->top || filled->top > tex->bottom || filled->count < 2) return 0;
     const SingleTest test = SingleTestFor(tex->format);
     if (test == nullptr) return 0;
-    const int32_t rows = TexturedRecordCount(tex);
+    const int64_t rows = ListedRecords(tex);
     const QrvSpanCollisionRecord* fr = SpanRecords(filled);
     const QrvTexturedSpanRecord* tr = TexturedRecords(tex);
     for (int32_t i = 0; i < filled->count - 1; ++i) {
@@ -283,10 +281,10 @@ QRV_API int32_t QRV_CALL QRV_CompareFilledToTexturedSpans(const QrvSpanCollision
 
 QRV_API void QRV_CALL QRV_DrawSpansEdges(const QrvTexturedSpanHeader* textured) {
     if (textured == nullptr) return;
-    const int32_t rows = TexturedRecordCount(textured);
+    const int64_t rows = int64_t{textured->bottom} - textured->top;
     const QrvTexturedSpanRecord* r = TexturedRecords(textured);
     // Every row but the last, as the comparisons see them.
-    for (int32_t i = 0; i + 1 < rows; ++i) {
+    for (int64_t i = 0; i + 1 < rows && !IsTerminator(r[i]); ++i) {
         QRV_Dot(r[i].left, r[i].y, 0xFF0000, 1);
         QRV_Dot(r[i].right, r[i].y, 0xFF0000, 1);
     }

@@ -102,7 +102,7 @@ TEST_F(SpanBuilders, RectReturnsTheEndOfItsRecordsAndEllipseItsBuffer) {
 }
 
 // A vertex list that is not a convex outline ends its walk where a chain turns
-// upward; the header then counts only the rows written.
+// upward; the headers then count only the rows written.
 TEST_F(SpanBuilders, PolygonHeaderMatchesTheRowsWritten) {
     std::mt19937 rng(7);
     std::uniform_int_distribution<int32_t> coord(-40, 40);
@@ -123,6 +123,13 @@ TEST_F(SpanBuilders, PolygonHeaderMatchesTheRowsWritten) {
         for (int k = 0; k < h.count; ++k) ASSERT_EQ(buf.words[3 + 3 * k], h.top + k);
         ASSERT_TRUE(buf.UntouchedFrom(h.count));
         convex += h.count == maxY - minY;
+        // The textured buffer of the outline closes its list at its bottom row.
+        TexturedBuf tex(100);
+        QRV_SpanBufferCollisionPolygon(v.words, count, tex.Header(), 0);
+        ASSERT_EQ(tex.Header()->top, h.top);
+        ASSERT_EQ(tex.Header()->bottom, h.bottom);
+        const QrvTexturedSpanRecord& end = tex.Records()[h.count];
+        ASSERT_EQ(end.y | end.left | end.leftU | end.leftV | end.right | end.rightU | end.rightV, 0);
     }
     EXPECT_GT(convex, 0);
 }

@@ -173,17 +173,19 @@ TEST(TexturedSpans, BadHeadersReadNothingTheyDoNotDescribe) {
     Texture t(16, QRV_FORMAT_32);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) t.Opaque(x, y);
-    TexturedBuf a, b;
+    // Buffers sized for their 16 rows and the closing record, whose headers
+    // claim 1000 rows: nothing past the closing record is read.
+    TexturedBuf a(17), b(17);
     SpriteSpans(a, t, 0, 0, 16);
     SpriteSpans(b, t, 0, 0, 16);
-    SpanBuf rect;
-    CreateSpanCollision_Rect(rect.Header(), 0, 0, 16, 16);
+    SpanBuf rect(1000);
+    CreateSpanCollision_Rect(rect.Header(), 0, 0, 16, 1000);
     EXPECT_EQ(QRV_CompareTexturedSpans(a.Header(), b.Header()), 1);
-    // Headers claiming rows past the closing record: the walk stops there.
     a.Header()->bottom = b.Header()->bottom = 1000;
     a.Records()[0] = b.Records()[0] = {};
     EXPECT_EQ(QRV_CompareTexturedSpans(a.Header(), b.Header()), 0);
     EXPECT_EQ(QRV_CompareFilledToTexturedSpans(rect.Header(), a.Header()), 0);
+    QRV_DrawSpansEdges(a.Header());
     // 24-bit or unknown formats are not compared pairwise; no source buffer
     // (format 0) is never read.
     SpriteSpans(a, t, 0, 0, 16);

@@ -28,18 +28,6 @@ struct Pair {
     int shapeA, shapeB;
 };
 
-std::vector<Pair> RandomPairs() {
-    std::mt19937 rng(2024);
-    std::uniform_int_distribution<int32_t> offset(-kSize + 4, kSize - 4);
-    std::vector<Pair> pairs(kPairs);
-    for (Pair& p : pairs) {
-        p.ax = 200, p.ay = 200;
-        p.bx = 200 + offset(rng), p.by = 200 + offset(rng);
-        p.shapeA = static_cast<int>(rng() % 16), p.shapeB = static_cast<int>(rng() % 16);
-    }
-    return pairs;
-}
-
 using Mask = std::vector<uint8_t>;  // kSize x kSize, 1 where the sprite is solid
 
 // The per-pixel test: both masks solid at one screen pixel.
@@ -124,51 +112,120 @@ void Report(benchmark::State& state, int hits) {
 
 enum class Kind { RectEllipse, Polygons, Textured };
 
-void SpanPairs(benchmark::State& state, Kind kind, qrv::KernelSet set) {
-    qrv::SetKernelSet(set);
-    const std::vector<Pair> pairs = RandomPairs();
-    const PolygonSet polygons;
-    const TexturedSprites sprites;
-    std::vector<int32_t> spanA(3 + 3 * 128), spanB(3 + 3 * 128);
-    std::vector<uint8_t> texA(sizeof(QrvTexturedSpanHeader) + 80 * sizeof(QrvTexturedSpanRecord));
-    std::vector<uint8_t> texB(texA.size());
-    auto* a = reinterpret_cast<QrvSpanCollisionHeader*>(spanA.data());
-    auto* b = reinterpret_cast<QrvSpanCollisionHeader*>(spanB.data());
-    auto* ta = reinterpret_cast<QrvTexturedSpanHeader*>(texA.data());
-    auto* tb = reinterpret_cast<QrvTexturedSpanHeader*>(texB.data());
+// Every sprite of the three kinds with the masks a game keeps beside them,
+// made once.
+struct Sprites {
+    PolygonSet polygons;
+    TexturedSprites textured;
+    Mask rect, ellipse;
+    std::vector<Mask> polygonMasks;
+    Sprites() {
+        std::vector<int32_t> span(3 + 3 * 128);
+        auto* h = reinterpret_cast<QrvSpanCollisionHeader*>(span.data());
+        CreateSpanCollision_Rect(h, 0, 0, kSize, kSize);
+        rect = MaskOf(h);
+        CreateSpanCollision_Ellipse(h, 32, 32, 31, 32);
+        ellipse = MaskOf(h);
+        for (int s = 0; s < 16; ++s) {
+            int32_t verts[32];
+            polygons.At(s, 0, 0, verts);
+            CreateSpanCollision_Polygon(verts, polygons.counts[s], h);
+            polygonMasks.push_back(MaskOf(h));
+        }
+    }
+    bool PixelTest(Kind kind, const Pair& p) const {
+        switch (kind) {
+            case Kind::RectEllipse: return MasksOverlap(rect, p.ax, p.ay, ellipse, p.bx, p.by);
+            case Kind::Polygons:
+                return MasksOverlap(polygonMasks[p.shapeA], p.ax, p.ay, polygonMasks[p.shapeB], p.bx, p.by);
+            case Kind::Textured: return MasksOverlap(textured.masks[0], p.ax, p.ay, textured.masks[1], p.bx, p.by);
+        }
+        return false;
+    }
+};
+
+const Sprites& TheSprites() {
+    static const Sprites sprites;
+    return sprites;
+}
+
+// Random offsets whose boxes overlap (most pairs touch), or only the pairs
+// among them whose sprites do not touch: the near misses that a bounding-box
+// test lets through and a pixel test must scan whole.
+std::vector<Pair> PairsFor(Kind kind, bool nearMisses) {
+    std::vector<Pair> pairs;
+    std::mt19937 rng(2024);
+    std::uniform_int_distribution<int32_t> offset(-kSize + 4, kSize - 4);
+    while (static_cast<int>(pairs.size()) < kPairs) {
+        Pair p{200, 200, 200 + offset(rng), 200 + offset(rng), static_cast<int>(rng() % 16),
+               static_cast<int>(rng() % 16)};
+        if (!nearMisses || !TheSprites().PixelTest(kind, p)) pairs.push_back(p);
+    }
+    return pairs;
+}
+
+// Span buffers for both sprites of a pair, in host memory.
+struct PairBuffers {
+    std::vector<int32_t> span[2];
+    std::vector<uint8_t> tex[2];
+    PairBuffers() {
+        for (int s = 0; s < 2; ++s) {
+            span[s].assign(3 + 3 * 128, 0);
+            tex[s].assign(sizeof(QrvTexturedSpanHeader) + 80 * sizeof(QrvTexturedSpanRecord), 0);
+        }
+    }
+    QrvSpanCollisionHeader* Span(int s) { return reinterpret_cast<QrvSpanCollisionHeader*>(span[s].data()); }
+    QrvTexturedSpanHeader* Tex(int s) { return reinterpret_cast<QrvTexturedSpanHeader*>(tex[s].data()); }
+
+    void Build(Kind kind, const Pair& p) {
+        const PolygonSet& polygons = TheSprites().polygons;
+        const int32_t xs[2] = {p.ax, p.bx}, ys[2] = {p.ay, p.by}, shapes[2] = {p.shapeA, p.shapeB};
+        int32_t verts[32] = {};
+        switch (kind) {
+            case Kind::RectEllipse:
+                CreateSpanCollision_Rect(Span(0), p.ax, p.ay, p.ax + kSize, p.ay + kSize);
+                CreateSpanCollision_Ellipse(Span(1), p.bx + 32, p.by + 32, 31, 32);
+                break;
+            case Kind::Polygons:
+                for (int s = 0; s < 2; ++s) {
+                    polygons.At(shapes[s], xs[s], ys[s], verts);
+                    CreateSpanCollision_Polygon(verts, polygons.counts[shapes[s]], Span(s));
+                }
+                break;
+            case Kind::Textured:
+                for (int s = 0; s < 2; ++s) {
+                    QRV_SetSrcBuffer(const_cast<uint32_t*>(TheSprites().textured.pixels[s].data()), kSize * 4, 4);
+                    const int32_t quad[32] = {xs[s], xs[s] + kSize, xs[s] + kSize, xs[s], 0, 0, 0, 0,
+                                              ys[s], ys[s], ys[s] + kSize, ys[s] + kSize, 0, 0, 0, 0,
+                                              0, kSize, kSize, 0, 0, 0, 0, 0,
+                                              0, 0, kSize, kSize, 0, 0, 0, 0};
+                    QRV_SpanBufferCollisionPolygon(quad, 4, Tex(s), kKey);
+                }
+                break;
+        }
+    }
+    bool Compare(Kind kind) {
+        return kind == Kind::Textured ? QRV_CompareTexturedSpans(Tex(0), Tex(1)) != 0 : SpansOverlap(Span(0), Span(1));
+    }
+};
+
+enum class Sets { Random, NearMisses, Prebuilt };
+
+// Builds both buffers of every pair and compares them; with prebuilt
+// buffers (each sprite's built once, then tested) only the comparison runs.
+void SpanPairs(benchmark::State& state, Kind kind, Sets set, qrv::KernelSet kernels) {
+    qrv::SetKernelSet(kernels);
+    const std::vector<Pair> pairs = PairsFor(kind, set == Sets::NearMisses);
+    std::vector<PairBuffers> built(set == Sets::Prebuilt ? pairs.size() : 1);
+    if (set == Sets::Prebuilt)
+        for (size_t i = 0; i < pairs.size(); ++i) built[i].Build(kind, pairs[i]);
     int hits = 0;
     for (auto _ : state) {
         hits = 0;
-        for (const Pair& p : pairs) {
-            int32_t verts[32] = {};
-            switch (kind) {
-                case Kind::RectEllipse:
-                    CreateSpanCollision_Rect(a, p.ax, p.ay, p.ax + kSize, p.ay + kSize);
-                    CreateSpanCollision_Ellipse(b, p.bx + 32, p.by + 32, 31, 32);
-                    hits += SpansOverlap(a, b);
-                    break;
-                case Kind::Polygons:
-                    polygons.At(p.shapeA, p.ax, p.ay, verts);
-                    CreateSpanCollision_Polygon(verts, polygons.counts[p.shapeA], a);
-                    polygons.At(p.shapeB, p.bx, p.by, verts);
-                    CreateSpanCollision_Polygon(verts, polygons.counts[p.shapeB], b);
-                    hits += SpansOverlap(a, b);
-                    break;
-                case Kind::Textured: {
-                    const int32_t xs[2] = {p.ax, p.bx}, ys[2] = {p.ay, p.by};
-                    QrvTexturedSpanHeader* t[2] = {ta, tb};
-                    for (int s = 0; s < 2; ++s) {
-                        QRV_SetSrcBuffer(const_cast<uint32_t*>(sprites.pixels[s].data()), kSize * 4, 4);
-                        const int32_t quad[32] = {xs[s], xs[s] + kSize, xs[s] + kSize, xs[s], 0, 0, 0, 0,
-                                                  ys[s], ys[s], ys[s] + kSize, ys[s] + kSize, 0, 0, 0, 0,
-                                                  0, kSize, kSize, 0, 0, 0, 0, 0,
-                                                  0, 0, kSize, kSize, 0, 0, 0, 0};
-                        QRV_SpanBufferCollisionPolygon(quad, 4, t[s], kKey);
-                    }
-                    hits += QRV_CompareTexturedSpans(ta, tb);
-                    break;
-                }
-            }
+        for (size_t i = 0; i < pairs.size(); ++i) {
+            PairBuffers& b = built[set == Sets::Prebuilt ? i : 0];
+            if (set != Sets::Prebuilt) b.Build(kind, pairs[i]);
+            hits += b.Compare(kind);
         }
         benchmark::DoNotOptimize(hits);
     }
@@ -176,38 +233,13 @@ void SpanPairs(benchmark::State& state, Kind kind, qrv::KernelSet set) {
     Report(state, hits);
 }
 
-void PixelPairs(benchmark::State& state, Kind kind) {
-    const std::vector<Pair> pairs = RandomPairs();
-    const PolygonSet polygons;
-    const TexturedSprites sprites;
-    std::vector<int32_t> span(3 + 3 * 128);
-    auto* h = reinterpret_cast<QrvSpanCollisionHeader*>(span.data());
-    // The masks a game keeps beside its sprites, made once.
-    CreateSpanCollision_Rect(h, 0, 0, kSize, kSize);
-    const Mask rect = MaskOf(h);
-    CreateSpanCollision_Ellipse(h, 32, 32, 31, 32);
-    const Mask ellipse = MaskOf(h);
-    std::vector<Mask> polygonMasks;
-    for (int s = 0; s < 16; ++s) {
-        int32_t verts[32];
-        polygons.At(s, 0, 0, verts);
-        CreateSpanCollision_Polygon(verts, polygons.counts[s], h);
-        polygonMasks.push_back(MaskOf(h));
-    }
+void PixelPairs(benchmark::State& state, Kind kind, bool nearMisses) {
+    const std::vector<Pair> pairs = PairsFor(kind, nearMisses);
+    const Sprites& sprites = TheSprites();
     int hits = 0;
     for (auto _ : state) {
         hits = 0;
-        for (const Pair& p : pairs) {
-            switch (kind) {
-                case Kind::RectEllipse: hits += MasksOverlap(rect, p.ax, p.ay, ellipse, p.bx, p.by); break;
-                case Kind::Polygons:
-                    hits += MasksOverlap(polygonMasks[p.shapeA], p.ax, p.ay, polygonMasks[p.shapeB], p.bx, p.by);
-                    break;
-                case Kind::Textured:
-                    hits += MasksOverlap(sprites.masks[0], p.ax, p.ay, sprites.masks[1], p.bx, p.by);
-                    break;
-            }
-        }
+        for (const Pair& p : pairs) hits += sprites.PixelTest(kind, p);
         benchmark::DoNotOptimize(hits);
     }
     Report(state, hits);
@@ -220,14 +252,22 @@ int RegisterCollision() {
     } kinds[] = {{"rect-ellipse", Kind::RectEllipse}, {"polygon-polygon", Kind::Polygons},
                  {"textured-textured", Kind::Textured}};
     for (const auto& k : kinds) {
-        const std::string base = std::string("collision/") + k.name + "/64x64/1000-pairs/";
-        const Kind kind = k.kind;
-        auto add = [&](const char* impl, auto fn) {
-            benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.2)->Unit(benchmark::kMicrosecond);
-        };
-        add("quorvel", [kind](benchmark::State& st) { SpanPairs(st, kind, qrv::KernelSet::Sse2); });
-        add("quorvel-scalar", [kind](benchmark::State& st) { SpanPairs(st, kind, qrv::KernelSet::Scalar); });
-        add("per-pixel", [kind](benchmark::State& st) { PixelPairs(st, kind); });
+        const struct {
+            const char* name;
+            Sets set;
+        } sets[] = {{"1000-pairs", Sets::Random}, {"1000-near-misses", Sets::NearMisses},
+                    {"1000-pairs-prebuilt", Sets::Prebuilt}};
+        for (const auto& ps : sets) {
+            const std::string base = std::string("collision/") + k.name + "/64x64/" + ps.name + "/";
+            const Kind kind = k.kind;
+            const Sets set = ps.set;
+            auto add = [&](const char* impl, auto fn) {
+                benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.2)->Unit(benchmark::kMicrosecond);
+            };
+            add("quorvel", [=](benchmark::State& st) { SpanPairs(st, kind, set, qrv::KernelSet::Sse2); });
+            add("quorvel-scalar", [=](benchmark::State& st) { SpanPairs(st, kind, set, qrv::KernelSet::Scalar); });
+            add("per-pixel", [=](benchmark::State& st) { PixelPairs(st, kind, set == Sets::NearMisses); });
+        }
     }
     return 0;
 }

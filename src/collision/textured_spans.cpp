@@ -68,6 +68,14 @@ uint32_t LoadTexel(const uint8_t* p) {
     if constexpr (Bytes == 4) return Format32::Load(p);
 }
 
+// A texel coordinate's step per column, truncating. An unscaled sprite's row
+// (one texel per column, or none) needs no division.
+inline int32_t ColumnStep(int32_t change, int64_t width) {
+    if (change == 0) return 0;
+    if (int64_t{change} == width * 0x10000) return 0x10000;
+    return static_cast<int32_t>(int64_t{change} / width);
+}
+
 // Per-column steps of a span between its two end texels, and the track
 // advanced to column start.
 TexelTrack TrackFrom(const QrvTexturedSpanHeader* h, const QrvTexturedSpanRecord& r, int32_t start) {
@@ -75,8 +83,8 @@ TexelTrack TrackFrom(const QrvTexturedSpanHeader* h, const QrvTexturedSpanRecord
     TexelTrack t;
     t.base = reinterpret_cast<uintptr_t>(h->base);
     t.pitch = h->pitch;
-    t.du = static_cast<int32_t>(int64_t{static_cast<int32_t>(r.rightU - r.leftU)} / width);
-    t.dv = static_cast<int32_t>(int64_t{static_cast<int32_t>(r.rightV - r.leftV)} / width);
+    t.du = ColumnStep(static_cast<int32_t>(r.rightU - r.leftU), width);
+    t.dv = ColumnStep(static_cast<int32_t>(r.rightV - r.leftV), width);
     const int32_t skip = static_cast<int32_t>(int64_t{start} - r.left);
     t.u = static_cast<int32_t>(r.leftU + static_cast<uint32_t>(t.du) * static_cast<uint32_t>(skip));
     t.v = static_cast<int32_t>(r.leftV + static_cast<uint32_t>(t.dv) * static_cast<uint32_t>(skip));
@@ -97,11 +105,11 @@ __m128i KeyLanes(const uint8_t* p, uint32_t key) {
 // Whether any of n columns has an opaque texel under both tracks. Runs of
 // adjacent texels are compared sixteen bytes at a time on the packed path.
 template <int BytesA, int BytesB>
-bool OpaquePair(TexelTrack a, TexelTrack b, int64_t n) {
+bool OpaquePair(TexelTrack a, TexelTrack b, int64_t n, bool packedSet) {
     int64_t i = 0;
 #if defined(__SSE2__)
     if constexpr (BytesA == BytesB && BytesA != 3) {
-        if (ActiveKernelSet() == KernelSet::Sse2 && a.Contiguous<BytesA>(n) && b.Contiguous<BytesB>(n)) {
+        if (packedSet && a.Contiguous<BytesA>(n) && b.Contiguous<BytesB>(n)) {
             constexpr int kLanes = 16 / BytesA;
             const uint8_t* pa = a.At<BytesA>(a.u, a.v);
             const uint8_t* pb = b.At<BytesB>(b.u, b.v);
@@ -125,11 +133,11 @@ bool OpaquePair(TexelTrack a, TexelTrack b, int64_t n) {
 }
 
 template <int Bytes>
-bool OpaqueTexel(TexelTrack t, int64_t n) {
+bool OpaqueTexel(TexelTrack t, int64_t n, bool packedSet) {
     int64_t i = 0;
 #if defined(__SSE2__)
     if constexpr (Bytes != 3) {
-        if (ActiveKernelSet() == KernelSet::Sse2 && t.Contiguous<Bytes>(n)) {
+        if (packedSet && t.Contiguous<Bytes>(n)) {
             constexpr int kLanes = 16 / Bytes;
             const uint8_t* p = t.At<Bytes>(t.u, t.v);
             for (; i + kLanes <= n; i += kLanes, p += 16)
@@ -147,22 +155,6 @@ bool OpaqueTexel(TexelTrack t, int64_t n) {
 
 // Element sizes the two-buffer test reads: 16- and 32-bit texels only.
 int PairTexelBytes(int32_t format) { return format == 1 || format == 2 ? 2 : format == 4 || format == 5 ? 4 : 0; }
-
-using PairTest = bool (*)(TexelTrack, TexelTrack, int64_t);
-PairTest PairTestFor(int bytesA, int bytesB) {
-    if (bytesA == 2) return bytesB == 2 ? OpaquePair<2, 2> : OpaquePair<2, 4>;
-    return bytesB == 2 ? OpaquePair<4, 2> : OpaquePair<4, 4>;
-}
-
-using SingleTest = bool (*)(TexelTrack, int64_t);
-SingleTest SingleTestFor(int32_t format) {
-    switch (format) {
-        case 1: case 2: return OpaqueTexel<2>;
-        case 3: return OpaqueTexel<3>;
-        case 4: case 5: return OpaqueTexel<4>;
-        default: return nullptr;
-    }
-}
 
 // The records of the list, at most the header's rows: the closing record may
 // come first in a buffer whose header claims more.
@@ -208,20 +200,13 @@ void BuildTexturedSpans(const int32_t* vertices, int32_t count, QrvTexturedSpanH
     r[written] = {};
 }
 
-int32_t CompareTextured(const QrvTexturedSpanHeader* a, const QrvTexturedSpanHeader* b) {
-    if (a->bottom < b->top || a->top > b->bottom) return 0;
-    const int32_t top = a->top > b->top ? a->top : b->top;
-    const int32_t bottom = a->bottom < b->bottom ? a->bottom : b->bottom;
-    const int64_t pairs = int64_t{bottom} - top - 1;
-    if (pairs < 1) return 0;
-    // Each buffer's texels are read at its own element size, so that a 16-bit
-    // image is never stepped through as a 32-bit one.
-    const int bytesA = PairTexelBytes(a->format), bytesB = PairTexelBytes(b->format);
-    if (bytesA == 0 || bytesB == 0) return 0;
-    const PairTest test = PairTestFor(bytesA, bytesB);
+namespace {
 
-    const QrvTexturedSpanRecord* ra = TexturedRecords(a) + (int64_t{top} - a->top);
-    const QrvTexturedSpanRecord* rb = TexturedRecords(b) + (int64_t{top} - b->top);
+// The row pairs of two buffers from their first shared row on.
+template <int BytesA, int BytesB>
+int32_t CompareRows(const QrvTexturedSpanHeader* a, const QrvTexturedSpanRecord* ra, const QrvTexturedSpanHeader* b,
+                    const QrvTexturedSpanRecord* rb, int64_t pairs) {
+    const bool packedSet = ActiveKernelSet() == KernelSet::Sse2;
     for (int64_t i = 0; i < pairs; ++i) {
         const QrvTexturedSpanRecord& sa = ra[i];
         const QrvTexturedSpanRecord& sb = rb[i];
@@ -232,18 +217,42 @@ int32_t CompareTextured(const QrvTexturedSpanHeader* a, const QrvTexturedSpanHea
         const int32_t end = sa.right < sb.right ? sa.right : sb.right;
         const int64_t width = int64_t{end} - start;
         if (width < 2) continue;
-        if (test(TrackFrom(a, sa, start), TrackFrom(b, sb, start), width)) return 1;
+        if (OpaquePair<BytesA, BytesB>(TrackFrom(a, sa, start), TrackFrom(b, sb, start), width, packedSet)) return 1;
     }
     return 0;
 }
 
-int32_t CompareFilledToTextured(const QrvSpanCollisionHeader* filled, const QrvTexturedSpanHeader* tex) {
-    if (filled->bottom < tex->top || filled->top > tex->bottom || filled->count < 2) return 0;
-    const SingleTest test = SingleTestFor(tex->format);
-    if (test == nullptr) return 0;
+}  // namespace
+
+int32_t CompareTextured(const QrvTexturedSpanHeader* a, const QrvTexturedSpanHeader* b) {
+    if (a->bottom < b->top || a->top > b->bottom) return 0;
+    const int32_t top = a->top > b->top ? a->top : b->top;
+    const int32_t bottom = a->bottom < b->bottom ? a->bottom : b->bottom;
+    const int64_t pairs = int64_t{bottom} - top - 1;
+    if (pairs < 1) return 0;
+    const QrvTexturedSpanRecord* ra = TexturedRecords(a) + (int64_t{top} - a->top);
+    const QrvTexturedSpanRecord* rb = TexturedRecords(b) + (int64_t{top} - b->top);
+    // Each buffer's texels are read at its own element size, so that a 16-bit
+    // image is never stepped through as a 32-bit one.
+    const int bytesA = PairTexelBytes(a->format), bytesB = PairTexelBytes(b->format);
+    if (bytesA == 2) {
+        if (bytesB == 2) return CompareRows<2, 2>(a, ra, b, rb, pairs);
+        if (bytesB == 4) return CompareRows<2, 4>(a, ra, b, rb, pairs);
+    } else if (bytesA == 4) {
+        if (bytesB == 2) return CompareRows<4, 2>(a, ra, b, rb, pairs);
+        if (bytesB == 4) return CompareRows<4, 4>(a, ra, b, rb, pairs);
+    }
+    return 0;
+}
+
+namespace {
+
+template <int Bytes>
+int32_t CompareFilledRows(const QrvSpanCollisionHeader* filled, const QrvTexturedSpanHeader* tex) {
     const int64_t rows = ListedRecords(tex);
     const QrvSpanCollisionRecord* fr = SpanRecords(filled);
     const QrvTexturedSpanRecord* tr = TexturedRecords(tex);
+    const bool packedSet = ActiveKernelSet() == KernelSet::Sse2;
     for (int32_t i = 0; i < filled->count - 1; ++i) {
         const QrvSpanCollisionRecord& f = fr[i];
         const int64_t index = int64_t{f.y} - tex->top;
@@ -254,9 +263,23 @@ int32_t CompareFilledToTextured(const QrvSpanCollisionHeader* filled, const QrvT
         const int32_t end = f.right < t.right ? f.right : t.right;
         const int64_t width = int64_t{end} - start;
         if (width < 2) continue;
-        if (test(TrackFrom(tex, t, start), width)) return 1;
+        if (OpaqueTexel<Bytes>(TrackFrom(tex, t, start), width, packedSet)) return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int32_t CompareFilledToTextured(const QrvSpanCollisionHeader* filled, const QrvTexturedSpanHeader* tex) {
+    if (filled->bottom < tex->top || filled->top > tex->bottom || filled->count < 2) return 0;
+    // 24-bit texels are read as three bytes, and formats that are none are
+    // not read at all.
+    switch (tex->format) {
+        case 1: case 2: return CompareFilledRows<2>(filled, tex);
+        case 3: return CompareFilledRows<3>(filled, tex);
+        case 4: case 5: return CompareFilledRows<4>(filled, tex);
+        default: return 0;
+    }
 }
 
 }  // namespace qrv

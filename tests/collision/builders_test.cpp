@@ -21,73 +21,52 @@ protected:
 };
 
 TEST_F(SpanBuilders, ExactWordsOfSmallShapes) {
+    // shape: 'R' rect, 'E' ellipse, 'L' line (their four arguments), 'P' polygon
+    // (x, y pairs; count overrides their number when set).
     struct Case {
         const char* name;
-        void (*build)(QrvSpanCollisionHeader*);
+        char shape;
+        Words args;
         Words expected;
+        int count = 0;
     };
     const Case cases[] = {
-        {"rect, corners swapped", [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Rect(b, 10, 5, 2, 8); },
-         {3, 5, 8, 5, 2, 10, 6, 2, 10, 7, 2, 10}},
-        {"rect, no rows", [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Rect(b, 1, 4, 9, 4); }, {0, 4, 4}},
+        {"rect, corners swapped", 'R', {10, 5, 2, 8}, {3, 5, 8, 5, 2, 10, 6, 2, 10, 7, 2, 10}},
+        {"rect, no rows", 'R', {1, 4, 9, 4}, {0, 4, 4}},
         // Half-widths 7, 9, 9, 9, 7 from the profile at steps 2, 1, 0, 1, 2.
-        {"ellipse", [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Ellipse(b, 20, 10, 9, 3); },
-         {5, 7, 12, 7, 13, 27, 8, 11, 29, 9, 11, 29, 10, 11, 29, 11, 13, 27}},
-        {"ellipse, ry 0", [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Ellipse(b, 20, 10, 9, 0); },
-         {0, 10, 10}},
-        {"horizontal line counts 2", [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Line(b, 9, 4, 3, 4); },
-         {2, 4, 4, 4, 3, 9}},
-        {"vertical line runs from the second end",
-         [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Line(b, 4, 1, 4, 5); },
+        {"ellipse", 'E', {20, 10, 9, 3}, {5, 7, 12, 7, 13, 27, 8, 11, 29, 9, 11, 29, 10, 11, 29, 11, 13, 27}},
+        {"ellipse, ry 0", 'E', {20, 10, 9, 0}, {0, 10, 10}},
+        {"horizontal line counts 2", 'L', {9, 4, 3, 4}, {2, 4, 4, 4, 3, 9}},
+        {"vertical line runs from the second end", 'L', {4, 1, 4, 5},
          {4, 1, 5, 5, 4, 6, 4, 4, 6, 3, 4, 6, 2, 4, 6, 1, 4, 6}},
-        {"steep line", [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Line(b, 2, 4, 0, 0); },
-         {4, 0, 4, 0, 0, 2, 1, 1, 3, 2, 1, 3, 3, 2, 4, 4, 2, 4}},
+        {"steep line", 'L', {2, 4, 0, 0}, {4, 0, 4, 0, 0, 2, 1, 1, 3, 2, 1, 3, 3, 2, 4, 4, 2, 4}},
         // The last run's row is taken after the final step, and it ends three on.
-        {"shallow line", [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Line(b, 0, 0, 4, 2); },
-         {3, 0, 2, 0, 0, 2, 1, 1, 4, 3, 3, 7}},
+        {"shallow line", 'L', {0, 0, 4, 2}, {3, 0, 2, 0, 0, 2, 1, 1, 4, 3, 3, 7}},
         // A last column that starts a run of its own gets no record.
-        {"shallow line rising", [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Line(b, 0, 4, 4, 2); },
-         {2, 2, 4, 4, 0, 3, 3, 2, 5}},
-        {"triangle", [](QrvSpanCollisionHeader* b) {
-             Vertices v{{0, 0, 0, 0}, {4, 0, 0, 0}, {0, 4, 0, 0}};
-             CreateSpanCollision_Polygon(v.words, 3, b);
-         },
-         {4, 0, 4, 0, 0, 4, 1, 0, 3, 2, 0, 2, 3, 0, 1}},
+        {"shallow line rising", 'L', {0, 4, 4, 2}, {2, 2, 4, 4, 0, 3, 3, 2, 5}},
+        {"triangle", 'P', {0, 0, 4, 0, 0, 4}, {4, 0, 4, 0, 0, 4, 1, 0, 3, 2, 0, 2, 3, 0, 1}},
         // Negative columns truncate toward zero.
-        {"triangle left of 0", [](QrvSpanCollisionHeader* b) {
-             Vertices v{{-4, 0, 0, 0}, {0, 0, 0, 0}, {-4, 2, 0, 0}};
-             CreateSpanCollision_Polygon(v.words, 3, b);
-         },
-         {2, 0, 2, 0, -4, 0, 1, -4, -2}},
-        {"polygon on one row", [](QrvSpanCollisionHeader* b) {
-             Vertices v{{0, 5, 0, 0}, {3, 5, 0, 0}, {6, 5, 0, 0}};
-             CreateSpanCollision_Polygon(v.words, 3, b);
-         },
-         {0, 5, 5}},
-        {"polygon of one vertex", [](QrvSpanCollisionHeader* b) {
-             Vertices v{{3, 7, 0, 0}};
-             CreateSpanCollision_Polygon(v.words, 1, b);
-         },
-         {0, 7, 7}},
-        {"nine vertices", [](QrvSpanCollisionHeader* b) {
-             Vertices v{{0, 0, 0, 0}, {4, 0, 0, 0}, {0, 4, 0, 0}};
-             CreateSpanCollision_Polygon(v.words, 9, b);
-         },
-         {0, 0, 0}},
-        {"polygon beyond 16 bits", [](QrvSpanCollisionHeader* b) {
-             Vertices v{{0, INT32_MIN, 0, 0}, {4, 0, 0, 0}, {0, INT32_MAX, 0, 0}};
-             CreateSpanCollision_Polygon(v.words, 3, b);
-         },
-         {0, 0, 0}},
-        {"rect taller than the count word", [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Rect(b, 0, INT32_MIN, 1, INT32_MAX); },
-         {0, 0, 0}},
-        {"line taller than the count word", [](QrvSpanCollisionHeader* b) { CreateSpanCollision_Line(b, 0, INT32_MIN, 1, INT32_MAX); },
-         {0, 0, 0}},
+        {"triangle left of 0", 'P', {-4, 0, 0, 0, -4, 2}, {2, 0, 2, 0, -4, 0, 1, -4, -2}},
+        {"polygon on one row", 'P', {0, 5, 3, 5, 6, 5}, {0, 5, 5}},
+        {"polygon of one vertex", 'P', {3, 7}, {0, 7, 7}},
+        {"nine vertices", 'P', {0, 0, 4, 0, 0, 4}, {0, 0, 0}, 9},
+        {"polygon beyond 16 bits", 'P', {0, INT32_MIN, 4, 0, 0, INT32_MAX}, {0, 0, 0}},
+        {"rect taller than the count word", 'R', {0, INT32_MIN, 1, INT32_MAX}, {0, 0, 0}},
+        {"line taller than the count word", 'L', {0, INT32_MIN, 1, INT32_MAX}, {0, 0, 0}},
+        {"ellipse taller than the count word", 'E', {0, 0, INT32_MAX, INT32_MAX}, {0, -INT32_MAX, -INT32_MAX}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SpanBuf buf;
-        c.build(buf.Header());
+        const Words& a = c.args;
+        if (c.shape == 'R') CreateSpanCollision_Rect(buf.Header(), a[0], a[1], a[2], a[3]);
+        if (c.shape == 'E') CreateSpanCollision_Ellipse(buf.Header(), a[0], a[1], a[2], a[3]);
+        if (c.shape == 'L') CreateSpanCollision_Line(buf.Header(), a[0], a[1], a[2], a[3]);
+        if (c.shape == 'P') {
+            Vertices v;
+            for (size_t i = 0; i < a.size() / 2; ++i) v.words[i] = a[2 * i], v.words[8 + i] = a[2 * i + 1];
+            CreateSpanCollision_Polygon(v.words, c.count ? c.count : static_cast<int>(a.size() / 2), buf.Header());
+        }
         const int records = static_cast<int>(c.expected.size() - 3) / 3;
         EXPECT_EQ(buf.Head(records), c.expected);
         EXPECT_TRUE(buf.UntouchedFrom(records));

@@ -56,15 +56,14 @@ TEST(TexturedSpans, QuadWords) {
     EXPECT_EQ(h.pitch, t.c.pitch);
     EXPECT_EQ(h.key, 0xFF00FFu);
     // Each chain keeps its own vertex's texel: the right end of the top row
-    // is texel 4, half a texel in.
-    for (int y = 0; y < 4; ++y) {
+    // is texel 4, half a texel in. A zero record closes the list.
+    for (int y = 0; y <= 4; ++y) {
         const QrvTexturedSpanRecord& r = buf.Records()[y];
         const int32_t v = 0x8000 + y * 0x10000;
-        EXPECT_EQ((std::vector<int32_t>{r.y, r.left, r.leftU, r.leftV, r.right, r.rightU, r.rightV}),
-                  (std::vector<int32_t>{2 + y, 3, 0x8000, v, 7, 0x48000, v}));
+        const std::vector<int32_t> expected =
+            y < 4 ? std::vector<int32_t>{2 + y, 3, 0x8000, v, 7, 0x48000, v} : std::vector<int32_t>(7, 0);
+        EXPECT_EQ((std::vector<int32_t>{r.y, r.left, r.leftU, r.leftV, r.right, r.rightU, r.rightV}), expected);
     }
-    const QrvTexturedSpanRecord& end = buf.Records()[4];
-    EXPECT_EQ(end.y | end.left | end.leftU | end.leftV | end.right | end.rightU | end.rightV, 0);
     EXPECT_EQ(buf.Records()[5].y, 0x5A5A5A5A);
 
     // Too many vertices: an empty buffer closed at once.
@@ -75,41 +74,6 @@ TEST(TexturedSpans, QuadWords) {
     EXPECT_EQ(refused.Header()->bottom, 0);
     EXPECT_EQ(refused.Records()[0].y | refused.Records()[0].right, 0);
     EXPECT_EQ(refused.Records()[1].y, 0x5A5A5A5A);
-}
-
-TEST_P(KernelSets, TexturedPairsMeetOnlyOnSharedOpaqueTexels) {
-    struct Case {
-        const char* name;
-        int ax, ay, bx, by;
-        std::vector<std::array<int, 2>> opaqueA, opaqueB;  // texels
-        int32_t expected;
-    };
-    const Case cases[] = {
-        {"same screen pixel", 0, 0, 10, 5, {{12, 7}}, {{2, 2}}, 1},
-        {"one column apart", 0, 0, 10, 5, {{12, 7}}, {{3, 2}}, 0},
-        {"keyed everywhere under b", 0, 0, 10, 5, {{12, 7}}, {}, 0},
-        {"far right of a 16-texel run", 0, 0, 1, 0, {{15, 3}}, {{14, 3}}, 1},
-        // Overlaps of one row or one column are never examined.
-        {"one shared row", 0, 0, 0, 15, {{3, 15}}, {{3, 0}}, 0},
-        {"one shared column", 0, 0, 15, 0, {{15, 4}}, {{0, 4}}, 0},
-        // Of two shared rows only the first is examined.
-        {"second of two shared rows", 0, 0, 0, 14, {{3, 15}}, {{3, 1}}, 0},
-        {"first of two shared rows", 0, 0, 0, 14, {{3, 14}}, {{3, 0}}, 1},
-        {"rows apart", 0, 0, 0, 16, {{3, 15}}, {{3, 0}}, 0},
-    };
-    for (int format : {QRV_FORMAT_565, QRV_FORMAT_32}) {
-        for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.name) + " format " + std::to_string(format));
-            Texture ta(16, format), tb(16, format);
-            for (auto [x, y] : c.opaqueA) ta.Opaque(x, y);
-            for (auto [x, y] : c.opaqueB) tb.Opaque(x, y);
-            TexturedBuf a, b;
-            SpriteSpans(a, ta, c.ax, c.ay, 16);
-            SpriteSpans(b, tb, c.bx, c.by, 16);
-            EXPECT_EQ(QRV_CompareTexturedSpans(a.Header(), b.Header()), c.expected);
-            EXPECT_EQ(QRV_CompareTexturedSpans(b.Header(), a.Header()), c.expected);
-        }
-    }
 }
 
 // Sprites of every texel size meet where their opaque texels share a screen

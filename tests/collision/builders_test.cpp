@@ -149,6 +149,26 @@ TEST_F(SpanBuilders, ShallowLinesMatchTheColumnLoop) {
     }
 }
 
+// Lines and occlusion maps at the ends of the 32-bit range keep to the records
+// they claim (the sanitizer builds check the arithmetic).
+TEST_F(SpanBuilders, EndsOfTheRange) {
+    const int32_t lines[][4] = {{INT32_MAX - 3, INT32_MAX, INT32_MAX, INT32_MAX - 2},
+                                {INT32_MIN, INT32_MIN + 2, INT32_MIN + 5, INT32_MIN},
+                                {INT32_MIN, 0, INT32_MAX, 3},
+                                {INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN + 4}};
+    for (const auto& l : lines) {
+        SpanBuf buf(8);
+        CreateSpanCollision_Line(buf.Header(), l[0], l[1], l[2], l[3]);
+        ASSERT_GE(buf.words[0], 0);
+        ASSERT_LE(buf.words[0], 6);
+        EXPECT_TRUE(buf.UntouchedFrom(buf.words[0] + 1));
+        std::vector<int32_t> out(4 * 32, kMarker);
+        const int32_t n = CreateOcclusionMapFromSpanCollision(buf.Header(), 7, 3,
+                                                              reinterpret_cast<QrvOcclusionEntry*>(out.data()));
+        EXPECT_EQ(out[4 * n], kMarker);
+    }
+}
+
 // Occlusion entries (kind, first cell, last cell, band) for 4 x 4 cells.
 TEST_F(SpanBuilders, OcclusionBands) {
     struct Case {

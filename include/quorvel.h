@@ -148,6 +148,13 @@ QRV_API uint32_t QRV_CALL QRV_FastPoint(int32_t x, int32_t y);
 QRV_API uint32_t QRV_CALL QRV_FastPoint_JT(int32_t x, int32_t y);
 
 /* ---- Spans and lines ---- */
+/*
+ * Neither the strip nor the lines clip. The strip writes x0 .. x1 - 1 of row y
+ * and nothing when x1 <= x0. A strip longer than INT32_MAX pixels, or a line
+ * more than INT32_MAX pixels long on either axis, lies in no buffer and draws
+ * nothing, whatever its ends' 32-bit difference would wrap to; so does a
+ * horizontal line through column INT32_MAX, whose strip has no exclusive end.
+ */
 QRV_API void QRV_CALL QRV_DrawStrip(int32_t y, int32_t x0, int32_t x1, uint32_t colour, int32_t mode);
 QRV_API void QRV_CALL QRV_WriteLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour, int32_t mode);
 QRV_API void QRV_CALL QRV_WriteDrawModeLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour,

@@ -53,7 +53,10 @@ QRV_API void QRV_CALL QRV_SetBufferViewPort(int32_t x1, int32_t y1, int32_t x2, 
 
 QRV_API int32_t QRV_CALL QRV_ImageInViewPort(int32_t x, int32_t y, int32_t width, int32_t height) {
     const Viewport v = View();
-    return (y + height >= v.top && y < v.bottom && x + width >= v.left && x < v.right) ? 1 : 0;
+    // The far edges in 64 bits: a wrapped sum would turn a rectangle reaching
+    // past INT32_MAX into one left of or above the viewport.
+    const int64_t farX = int64_t{x} + width, farY = int64_t{y} + height;
+    return (farY >= v.top && y < v.bottom && farX >= v.left && x < v.right) ? 1 : 0;
 }
 
 QRV_API int32_t QRV_CALL QRV_SetInkAlpha(int32_t alpha) {

@@ -151,8 +151,8 @@ void RenderSpans(const SpanRecord* records, int32_t count, int32_t mode) {
     const Buffer dest = g.dest;
     for (int32_t n = 0; n < count; ++n) {
         const SpanRecord& r = records[n];
-        const int32_t width = r.xRight - r.xLeft;
-        if (width <= 0) continue;
+        const int32_t width = RunLength(r.xLeft, r.xRight);
+        if (width == 0) continue;
         const uint32_t left = static_cast<uint32_t>(r.leftAttr[0]) & 0xFFFFFF;
         const uint32_t right = static_cast<uint32_t>(r.rightAttr[0]) & 0xFFFFFF;
         if constexpr (kEqualEndsShortcut<I, F>) {

@@ -32,9 +32,11 @@ void OutlineBox(const Box& b, const Viewport& v, uint32_t colour, int32_t mode) 
         if (b.top >= v.top) QRV_WriteLine(xa, b.top, xb, b.top, colour, mode);
         if (b.bottom >= v.top && b.bottom < v.bottom) QRV_WriteLine(xa, b.bottom, xb, b.bottom, colour, mode);
     }
-    const int32_t ya = std::max(b.top + 1, v.top);
-    const int32_t yb = std::min(b.bottom - 1, v.bottom - 1);
-    if (ya <= yb) {
+    // 64-bit, so that a bottom of INT32_MIN cannot wrap into a tall edge.
+    const int64_t rowA = std::max<int64_t>(int64_t{b.top} + 1, v.top);
+    const int64_t rowB = std::min<int64_t>(int64_t{b.bottom} - 1, int64_t{v.bottom} - 1);
+    if (rowA <= rowB) {
+        const int32_t ya = static_cast<int32_t>(rowA), yb = static_cast<int32_t>(rowB);
         if (b.left >= v.left && b.left < v.right) QRV_WriteLine(b.left, ya, b.left, yb, colour, mode);
         if (b.right >= v.left && b.right < v.right) QRV_WriteLine(b.right, ya, b.right, yb, colour, mode);
     }

@@ -1,5 +1,6 @@
 // Circles and ellipses, outlined and filled, shaped by the circle profile.
 #include <algorithm>
+#include <type_traits>
 
 #include "frame/colour.h"
 #include "frame/state.h"
@@ -32,23 +33,30 @@ void ForVisibleSteps(int32_t first, int32_t last, int64_t up, int64_t down, int3
     for (int64_t i = b0; i <= b1; ++i) fn(static_cast<int32_t>(i));
 }
 
+bool Visible(const Viewport& v, int64_t x, int64_t y) {
+    return x >= v.left && x < v.right && y >= v.top && y < v.bottom;
+}
+
 // The outline as two passes with four-way symmetry: one point pair per row
 // of the vertical radius, one per column of the horizontal radius. With
-// clip, only the steps that reach the viewport are visited; plot still
-// decides for each point.
-template <class Plot>
-void OutlinePoints(int32_t cx, int32_t cy, int32_t rx, int32_t ry, bool clip, const Viewport& v, Plot&& plot) {
+// Clip, only the steps that reach the viewport are visited and plot, which
+// still decides for each point, gets 64-bit positions: a point past the
+// 32-bit range must not wrap back into the viewport.
+template <bool Clip, class Plot>
+void OutlinePoints(int32_t cx, int32_t cy, int32_t rx, int32_t ry, const Viewport& v, Plot&& plot) {
+    using Coord = std::conditional_t<Clip, int64_t, int32_t>;
+    const Coord x = cx, y = cy;
     auto row = [&](int32_t i) {
-        const int32_t hw = ProfileExtent(i, ry, rx);
-        plot(cx - hw, cy - i), plot(cx + hw, cy - i);
-        plot(cx - hw, cy + i), plot(cx + hw, cy + i);
+        const Coord hw = ProfileExtent(i, ry, rx);
+        plot(x - hw, y - i), plot(x + hw, y - i);
+        plot(x - hw, y + i), plot(x + hw, y + i);
     };
     auto column = [&](int32_t j) {
-        const int32_t hh = ProfileExtent(j, rx, ry);
-        plot(cx - j, cy - hh), plot(cx + j, cy - hh);
-        plot(cx - j, cy + hh), plot(cx + j, cy + hh);
+        const Coord hh = ProfileExtent(j, rx, ry);
+        plot(x - j, y - hh), plot(x + j, y - hh);
+        plot(x - j, y + hh), plot(x + j, y + hh);
     };
-    if (!clip) {
+    if constexpr (!Clip) {
         for (int32_t i = 0; i < ry; ++i) row(i);
         for (int32_t j = 0; j < rx; ++j) column(j);
         return;
@@ -64,9 +72,11 @@ void OpenEllipseFX(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colo
     // Unclipped plotting is only safe for an outline that the viewport holds.
     if (noclip != 0 && ClassifyShape(cx, cy, rx, ry, v) == kShapeInside) {
         const uint32_t c = ForBuffer(colour, g.dest.format);
-        OutlinePoints(cx, cy, rx, ry, false, v, [&](int32_t x, int32_t y) { QRV_DrawPixel(x, y, c, mode); });
+        OutlinePoints<false>(cx, cy, rx, ry, v, [&](int32_t x, int32_t y) { QRV_DrawPixel(x, y, c, mode); });
     } else {
-        OutlinePoints(cx, cy, rx, ry, true, v, [&](int32_t x, int32_t y) { QRV_Dot(x, y, colour, mode); });
+        OutlinePoints<true>(cx, cy, rx, ry, v, [&](int64_t x, int64_t y) {
+            if (Visible(v, x, y)) QRV_Dot(static_cast<int32_t>(x), static_cast<int32_t>(y), colour, mode);
+        });
     }
 }
 
@@ -82,11 +92,12 @@ void OpenEllipse(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour
     const uint32_t c = ForBuffer(colour, g.dest.format);
     WithFormat(g.dest.format, [&]<class F>() {
         if (cls == kShapeInside) {
-            OutlinePoints(cx, cy, rx, ry, false, v,
-                          [&](int32_t x, int32_t y) { F::Store(PixelAddress(x, y, F::kBytes), c); });
+            OutlinePoints<false>(cx, cy, rx, ry, v,
+                                 [&](int32_t x, int32_t y) { F::Store(PixelAddress(x, y, F::kBytes), c); });
         } else {
-            OutlinePoints(cx, cy, rx, ry, true, v, [&](int32_t x, int32_t y) {
-                if (InViewport(x, y)) F::Store(PixelAddress(x, y, F::kBytes), c);
+            OutlinePoints<true>(cx, cy, rx, ry, v, [&](int64_t x, int64_t y) {
+                if (Visible(v, x, y))
+                    F::Store(PixelAddress(static_cast<int32_t>(x), static_cast<int32_t>(y), F::kBytes), c);
             });
         }
     });
@@ -101,19 +112,20 @@ void AddSpan(SpanWriter& spans, int32_t y, int32_t x0, int32_t x1) {
 }
 
 // Rows cy + i and cy - i + 1 for i = 1 .. ry - 1, each of half-width h(i),
-// clipped to the viewport.
-void FilledEllipse(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t c, int32_t flags) {
+// clipped to the viewport. cy is 64-bit so that the unclipped filler's cy - 1
+// cannot wrap.
+void FilledEllipse(int32_t cx, int64_t cy, int32_t rx, int32_t ry, uint32_t c, int32_t flags) {
     if (rx < 1 || ry < 2) return;
     const Viewport v = View();
-    SpanWriter spans = SpanBufferFor(SpanRowsFor(v, int64_t{cy} - ry + 2, int64_t{cy} + ry));
+    SpanWriter spans = SpanBufferFor(SpanRowsFor(v, cy - ry + 2, cy + ry));
     if (spans.records == nullptr) return;
-    ForVisibleSteps(1, ry - 1, cy, int64_t{cy} + 1, v.top, v.bottom, [&](int32_t i) {
+    ForVisibleSteps(1, ry - 1, cy, cy + 1, v.top, v.bottom, [&](int32_t i) {
         const int32_t hw = ProfileExtent(i, ry, rx);
         const int64_t x0 = int64_t{cx} - hw, x1 = int64_t{cx} + hw;
         if (x0 >= v.right || x1 <= v.left) return;
         const int32_t left = static_cast<int32_t>(std::max<int64_t>(x0, v.left));
         const int32_t right = static_cast<int32_t>(std::min<int64_t>(x1, v.right));
-        const int64_t below = int64_t{cy} + i, above = int64_t{cy} - i + 1;
+        const int64_t below = cy + i, above = cy - i + 1;
         if (below >= v.top && below < v.bottom) AddSpan(spans, static_cast<int32_t>(below), left, right);
         if (above >= v.top && above < v.bottom) AddSpan(spans, static_cast<int32_t>(above), left, right);
     });
@@ -129,7 +141,7 @@ void FilledEllipseNC(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t c,
     const bool fits = int64_t{cy} - ry + 1 >= v.top && int64_t{cy} + ry - 2 < v.bottom &&
                       int64_t{cx} - rx + 1 >= v.left && int64_t{cx} + rx - 2 < v.right;
     if (!fits) {
-        FilledEllipse(cx, cy - 1, rx, ry, c, flags);
+        FilledEllipse(cx, int64_t{cy} - 1, rx, ry, c, flags);
         return;
     }
     SpanWriter spans = SpanBufferFor(std::max(2 * ry, SpanRowsFor(v, v.top, v.bottom)));
@@ -155,7 +167,7 @@ void Ellipse(int32_t cx, int32_t cy, int32_t rx, int32_t ry, uint32_t colour, in
     const uint32_t c = ForBuffer(colour, g.dest.format);
     if (flags == 0) flags = 2;
     if (cls == kShapeClipped) {
-        FilledEllipse(cx, cy - 1, rx, ry, c, flags);
+        FilledEllipse(cx, int64_t{cy} - 1, rx, ry, c, flags);
     } else {
         FilledEllipseNC(cx, cy, rx, ry, c, flags);
     }

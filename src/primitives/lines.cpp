@@ -22,6 +22,13 @@ constexpr int32_t Shl(int32_t v, int n) { return static_cast<int32_t>(static_cas
 
 constexpr int32_t Abs(int32_t v) { return v < 0 ? static_cast<int32_t>(0u - static_cast<uint32_t>(v)) : v; }
 
+// A line of more than INT32_MAX pixels along either axis lies in no buffer,
+// and its 32-bit deltas and pixel counts would wrap: such a line draws nothing.
+constexpr bool DeltasFit(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    const int64_t dx = int64_t{x2} - x1, dy = int64_t{y2} - y1;
+    return dx > -INT32_MAX && dx < INT32_MAX && dy > -INT32_MAX && dy < INT32_MAX;
+}
+
 // Steps one pixel at a time along the major axis from (x1, y1), with a
 // kFrac-bit accumulator on the minor axis that starts half a pixel in, so the
 // minor coordinate rounds. Steep lines (|dy| >= dx) take the caller's slope;
@@ -58,6 +65,7 @@ void ReplaceLine(int32_t xs, int32_t ys, int32_t dx, int32_t dy, uint32_t c) {
 // The mode line: 18.14 steps, each pixel written by plot(x, y).
 template <class Plot>
 void ModeLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, Plot plot) {
+    if (!DeltasFit(x1, y1, x2, y2)) return;
     const int32_t dx = x2 - x1, dy = y2 - y1;
     const int32_t steepSlope = dy == 0 ? 0 : Quotient(Shl(dy >= 0 ? dx : -dx, 14), dy);
     StepLine<14>(x1, y1, dx, dy, steepSlope, plot);
@@ -104,11 +112,14 @@ QRV_API void QRV_CALL QRV_WriteLine(int32_t x1, int32_t y1, int32_t x2, int32_t 
     const bool forward = x1 < x2;
     const int32_t xs = forward ? x1 : x2, ys = forward ? y1 : y2;
     const int32_t xe = forward ? x2 : x1, ye = forward ? y2 : y1;
+    if (!DeltasFit(xs, ys, xe, ye)) return;
     const int32_t dx = xe - xs, dy = ye - ys;
     // Horizontal lines take the mode by the same rule as every other line, so
     // that a mode draws a line whatever its direction.
     const int32_t blend = mode & 0xFFF0;
     if (dy == 0) {
+        // An end at INT32_MAX has no exclusive end in 32 bits; the strip then
+        // draws nothing rather than wrap.
         DrawStrip(ys, xs, xe + 1, c, blend == 0 ? 2 : blend);
         return;
     }
@@ -129,6 +140,7 @@ QRV_API void QRV_CALL QRV_WriteLine_32Bit(int32_t x1, int32_t y1, int32_t x2, in
         QRV_Dot(x1, y1, c, 1);
         return;
     }
+    if (!DeltasFit(x1, y1, x2, y2)) return;
     if (y1 == y2) {
         const int32_t lo = x1 < x2 ? x1 : x2, hi = x1 < x2 ? x2 : x1;
         uint8_t* p = PixelAddress(lo, y1, 4);

@@ -23,8 +23,8 @@ void FillMember(const SpanRecord* records, int32_t count, uint32_t colour, uint3
     const Buffer dest = g.dest;
     for (int32_t i = 0; i < count; ++i) {
         const SpanRecord& r = records[i];
-        const int32_t n = r.xRight - r.xLeft;
-        if (n <= 0) continue;
+        const int32_t n = RunLength(r.xLeft, r.xRight);
+        if (n == 0) continue;
         uint8_t* p = RowAddress(dest, r.y) + static_cast<ptrdiff_t>(r.xLeft) * F::kBytes;
         Kernel::template Run<I, F>(p, n, colour, alpha);
     }

@@ -4,9 +4,12 @@
 // (row by row over the overlap of the two boxes, stopping at the first
 // shared pixel). Pairs: rectangle against ellipse, convex polygon against
 // convex polygon (span overlap of two span collision buffers), and textured
-// sprite against textured sprite with masked texels. Names are
-// collision/<pair>/64x64/1000-pairs/<impl>; every benchmark reports pairs/s,
-// and Mpix/s of sprite area (two 64x64 sprites a pair).
+// sprite against textured sprite with masked texels. Pair sets: random
+// offsets (most pairs touch), near misses (boxes overlap, sprites do not),
+// and random offsets with every buffer built beforehand (only the
+// comparisons timed). Names are collision/<pair>/64x64/<set>/<impl>; every
+// benchmark reports pairs/s, and Mpix/s of sprite area (two 64x64 sprites a
+// pair) for scripts/bench_report.py.
 #include <benchmark/benchmark.h>
 
 #include <cmath>

@@ -428,20 +428,114 @@ QRV_API intptr_t QRV_CALL CRF_CompressChr(void* raw);
 QRV_API void QRV_CALL CRF_Draw(void* font, void* text, int32_t length, int32_t x, int32_t y, uint32_t colour);
 
 /* ---- Span collision ---- */
-QRV_API void* QRV_CALL Shape_Set_Buffers(void* rowTable, void* nodePool);
-QRV_API void* QRV_CALL CreateSpanCollision_Rect(void* buf, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
-QRV_API void* QRV_CALL CreateSpanCollision_Ellipse(void* buf, int32_t cx, int32_t cy, int32_t rx, int32_t ry);
-QRV_API void QRV_CALL CreateSpanCollision_Polygon(void* vertices, int32_t count, void* buf);
-QRV_API void QRV_CALL CreateSpanCollision_Line(void* buf, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
-QRV_API int32_t QRV_CALL CreateSpanCollision_ShapeSpanBuffer(void* buf, int32_t left, int32_t top, int32_t right, int32_t bottom, void* rowTable, int32_t ignored);
-QRV_API void QRV_CALL QRV_Draw_Shape_Span_Buffer(void* rowHeads, int32_t ignored, uint32_t colour, int32_t mode);
+/*
+ * Span collision buffer: this header, then `count` records (see each builder
+ * for what `count` counts), one horizontal span per record. Memory is the
+ * caller's; the builders write 3 + 3 x records words and never allocate.
+ */
+typedef struct QrvSpanCollisionHeader {
+    int32_t count;
+    int32_t top;
+    int32_t bottom;
+} QrvSpanCollisionHeader;
+
+typedef struct QrvSpanCollisionRecord {
+    int32_t y;
+    int32_t left;  /* inclusive */
+    int32_t right; /* exclusive */
+} QrvSpanCollisionRecord;
+
+/*
+ * Textured span buffer: this header, then one record per row from `top`
+ * downwards, closed by a record of zeros. u and v are 16.16 texel coordinates
+ * into the image at `base` (pixel format code `format`, `pitch` bytes per row);
+ * `key` is the transparent colour in that format's encoding. Records start at
+ * byte offset sizeof(QrvTexturedSpanHeader) (24 in 32-bit builds).
+ */
+typedef struct QrvTexturedSpanHeader {
+    int32_t top;
+    int32_t bottom;
+    const void* base;
+    int32_t format;
+    int32_t pitch;
+    uint32_t key;
+} QrvTexturedSpanHeader;
+
+typedef struct QrvTexturedSpanRecord {
+    int32_t y;
+    int32_t left;
+    int32_t leftU;
+    int32_t leftV;
+    int32_t right;
+    int32_t rightU;
+    int32_t rightV;
+} QrvTexturedSpanRecord;
+
+/*
+ * Host vertex list: int32 arrays of 8 entries, 32 bytes apart
+ * (QRV_GetVertexBufferModulo): x[0..7], y[0..7], and for textured polygons
+ * u[0..7], v[0..7]. Counts outside 1..8 and coordinates outside the signed
+ * 16-bit range give an empty buffer (count 0, top = bottom = 0).
+ */
+
+/*
+ * Shape edge buffer, registered with Shape_Set_Buffers. rowTable[0] is the
+ * byte offset of the next free node in nodePool (start it above 0: offset 0
+ * ends a list); rowTable[1 + y] is the byte offset of row y's first crossing,
+ * 0 for none. The caller sizes both: rowTable holds every row it buffers or
+ * walks, nodePool a node at every offset the free offset reaches. Negative
+ * rows are never touched, and the walks follow only links that lie below the
+ * free offset, so a damaged list ends the row instead of leaving the pool.
+ * Each row's list is sorted by ascending x.
+ */
+typedef struct QrvShapeNode {
+    int32_t next; /* byte offset of the next crossing of the row, 0 ends */
+    int32_t back; /* written only when a node is inserted before this one at the head */
+    float x;
+} QrvShapeNode;
+
+/* Occlusion entry: kind 1 partly covered cells (left part or whole extent),
+   2 fully covered cells, 4 partly covered right part; cells first..last. */
+typedef struct QrvOcclusionEntry {
+    int32_t kind;
+    int32_t first;
+    int32_t last;
+    int32_t band;
+} QrvOcclusionEntry;
+
+/* Registers the shape edge buffer; returns rowTable. The shape calls do nothing until it is set. */
+QRV_API int32_t* QRV_CALL Shape_Set_Buffers(int32_t* rowTable, void* nodePool);
+/* One record per row top .. bottom - 1 of the sorted corners; count = rows. Returns the end of the records. */
+QRV_API QrvSpanCollisionRecord* QRV_CALL CreateSpanCollision_Rect(QrvSpanCollisionHeader* buf, int32_t x1, int32_t y1,
+                                                                  int32_t x2, int32_t y2);
+/* 2 x ry - 1 records from row cy - ry; count = records. Returns buf. */
+QRV_API QrvSpanCollisionHeader* QRV_CALL CreateSpanCollision_Ellipse(QrvSpanCollisionHeader* buf, int32_t cx,
+                                                                     int32_t cy, int32_t rx, int32_t ry);
+/* The convex outline's rows, top vertex row included, bottom vertex row not; count = rows written. */
+QRV_API void QRV_CALL CreateSpanCollision_Polygon(const int32_t* vertices, int32_t count, QrvSpanCollisionHeader* buf);
+/* count: records written for a shallow line, records - 1 for a steep one, 2 for a horizontal one. */
+QRV_API void QRV_CALL CreateSpanCollision_Line(QrvSpanCollisionHeader* buf, int32_t x1, int32_t y1, int32_t x2,
+                                               int32_t y2);
+/* Pairs of crossings of rows top .. bottom - 1, clamped to left .. right; resets the walked rows. Returns count. */
+QRV_API int32_t QRV_CALL CreateSpanCollision_ShapeSpanBuffer(QrvSpanCollisionHeader* buf, int32_t left, int32_t top,
+                                                             int32_t right, int32_t bottom, int32_t* rowTable,
+                                                             int32_t ignored);
+/* rowHeads[y] is row y's first crossing (rowTable + 1); draws the viewport's rows and resets them. */
+QRV_API void QRV_CALL QRV_Draw_Shape_Span_Buffer(int32_t* rowHeads, int32_t ignored, uint32_t colour, int32_t mode);
 QRV_API void QRV_CALL Shape_AddVert(float x, int32_t row);
 QRV_API void QRV_CALL Shape_BufferEdge(float x1, float y1, float x2, float y2, int32_t top, int32_t bottom);
-QRV_API void QRV_CALL QRV_SpanBufferCollisionPolygon(void* vertices, int32_t count, void* buf, uint32_t key);
-QRV_API int32_t QRV_CALL QRV_CompareTexturedSpans(void* a, void* b);
-QRV_API int32_t QRV_CALL QRV_CompareFilledToTexturedSpans(void* filled, void* textured);
-QRV_API int32_t QRV_CALL CreateOcclusionMapFromSpanCollision(void* buf, int32_t cellWidth, int32_t cellHeight, void* out);
-QRV_API void QRV_CALL QRV_DrawSpansEdges(void* textured);
+/* Over the current source buffer; key is ARGB. */
+QRV_API void QRV_CALL QRV_SpanBufferCollisionPolygon(const int32_t* vertices, int32_t count, QrvTexturedSpanHeader* buf,
+                                                     uint32_t key);
+/* 1 when both buffers hold a non-key texel at one row and column. The last shared row is not examined. */
+QRV_API int32_t QRV_CALL QRV_CompareTexturedSpans(const QrvTexturedSpanHeader* a, const QrvTexturedSpanHeader* b);
+/* 1 when a span of filled (its last record excepted) covers a non-key texel of textured. */
+QRV_API int32_t QRV_CALL QRV_CompareFilledToTexturedSpans(const QrvSpanCollisionHeader* filled,
+                                                          const QrvTexturedSpanHeader* textured);
+/* Returns the entries written to out; 0 for a cell size below 1. */
+QRV_API int32_t QRV_CALL CreateOcclusionMapFromSpanCollision(const QrvSpanCollisionHeader* buf, int32_t cellWidth,
+                                                             int32_t cellHeight, QrvOcclusionEntry* out);
+QRV_API void QRV_CALL QRV_DrawSpansEdges(const QrvTexturedSpanHeader* textured);
 
 /* ---- Scene capture ---- */
 /*

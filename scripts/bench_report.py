@@ -4,7 +4,7 @@ import json
 import sys
 from collections import OrderedDict
 
-PEERS = ["quorvel-scalar", "memset", "memcpy", "pixman", "sdl2", "cairo"]
+PEERS = ["quorvel-scalar", "per-pixel", "memset", "memcpy", "pixman", "sdl2", "cairo"]
 
 
 def main(path):

@@ -4,6 +4,7 @@
 // folds every result it reads back into the hash, never an address or a time.
 #include "reference_scene.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -638,6 +639,106 @@ void Maths(Scene& s) {
     for (float v : vars) s.FoldFloat(v);
 }
 
+// Span collision: every builder's words, the shape edge buffer walked into a
+// span buffer and drawn, textured buffers over two sources and their tests,
+// an occlusion map and the inspection outline.
+void Collision(Scene& s) {
+    s.Select();
+    std::vector<int32_t> buf(3 + 3 * 96);
+    auto* spans = reinterpret_cast<QrvSpanCollisionHeader*>(buf.data());
+    auto foldSpans = [&] {
+        const int32_t records = buf[0] > 0 && buf[0] < 90 ? buf[0] + 1 : 1;
+        for (int32_t i = 0; i < 3 + 3 * records; ++i) s.Fold(static_cast<uint32_t>(buf[static_cast<size_t>(i)]));
+    };
+    Q(CreateSpanCollision_Rect)(spans, 30, 12, 8, 20);
+    foldSpans();
+    Q(CreateSpanCollision_Ellipse)(spans, 50, 40, 17, 11);
+    foldSpans();
+    const int32_t lines[][4] = {{3, 9, 40, 9}, {12, 40, 12, 7}, {5, 2, 60, 30}, {70, 3, 10, 25}, {8, 60, 14, 10}};
+    for (const auto& l : lines) {
+        std::fill(buf.begin(), buf.end(), 0);
+        Q(CreateSpanCollision_Line)(spans, l[0], l[1], l[2], l[3]);
+        foldSpans();
+    }
+    int32_t pentagon[32] = {40, 70, 62, 22, 12, 0, 0, 0, 10, 28, 60, 62, 30, 0, 0, 0,
+                            0, 31, 31, 4, 0, 0, 0, 0, 0, 6, 31, 31, 12, 0, 0, 0};
+    Q(CreateSpanCollision_Polygon)(pentagon, 5, spans);
+    foldSpans();
+    std::vector<int32_t> occlusion(4 * 64);
+    const int32_t entries = Q(CreateOcclusionMapFromSpanCollision)(
+        spans, 8, 6, reinterpret_cast<QrvOcclusionEntry*>(occlusion.data()));
+    s.Fold(static_cast<uint32_t>(entries));
+    for (int32_t i = 0; i < 4 * entries && i < 4 * 64; ++i) s.Fold(static_cast<uint32_t>(occlusion[static_cast<size_t>(i)]));
+
+    // A shape of four edges, once as a span buffer and once drawn.
+    std::vector<int32_t> rows(1 + kHeight, 0), pool(3 * 512, 0);
+    auto bufferShape = [&](float dx) {
+        Q(Shape_BufferEdge)(20.5f + dx, 8.25f, 70.75f + dx, 30.5f, kTop, kBottom);
+        Q(Shape_BufferEdge)(70.75f + dx, 30.5f, 44.f + dx, 72.5f, kTop, kBottom);
+        Q(Shape_BufferEdge)(44.f + dx, 72.5f, 9.5f + dx, 40.f, kTop, kBottom);
+        Q(Shape_BufferEdge)(9.5f + dx, 40.f, 20.5f + dx, 8.25f, kTop, kBottom);
+        Q(Shape_AddVert)(30.f + dx, 50);
+        Q(Shape_AddVert)(34.5f + dx, 50);
+    };
+    rows[0] = 12;
+    s.Fold(Q(Shape_Set_Buffers)(rows.data(), pool.data()) == rows.data());
+    bufferShape(0);
+    s.Fold(static_cast<uint32_t>(rows[0]));
+    s.Fold(static_cast<uint32_t>(Q(CreateSpanCollision_ShapeSpanBuffer)(spans, 15, 0, 60, kHeight, rows.data(), 0)));
+    foldSpans();
+    rows[0] = 12;
+    bufferShape(25);
+    Q(QRV_Draw_Shape_Span_Buffer)(rows.data() + 1, 0, 0xFF3060C0, 1);
+    rows[0] = 12;
+    bufferShape(-8);
+    Q(QRV_SetInkAlpha)(150);
+    Q(QRV_Draw_Shape_Span_Buffer)(rows.data() + 1, 0, 0x80F0A020, 16);
+    Q(QRV_SetInkAlpha)(255);
+    Q(Shape_Set_Buffers)(nullptr, nullptr);
+
+    // Textured buffers over the canvas-format sprite and the ARGB sprite,
+    // whose mask colour 0 is the key.
+    std::vector<uint8_t> ta(sizeof(QrvTexturedSpanHeader) + 96 * sizeof(QrvTexturedSpanRecord));
+    std::vector<uint8_t> tb(ta.size());
+    auto* ha = reinterpret_cast<QrvTexturedSpanHeader*>(ta.data());
+    auto* hb = reinterpret_cast<QrvTexturedSpanHeader*>(tb.data());
+    auto foldTextured = [&](QrvTexturedSpanHeader* h) {
+        s.Fold(static_cast<uint32_t>(h->top));
+        s.Fold(static_cast<uint32_t>(h->bottom));
+        s.Fold(static_cast<uint32_t>(h->format));
+        s.Fold(static_cast<uint32_t>(h->pitch));
+        s.Fold(h->key);
+        const auto* r = reinterpret_cast<const QrvTexturedSpanRecord*>(h + 1);
+        for (int32_t i = 0; i <= h->bottom - h->top && i < 96; ++i) {
+            const int32_t w[] = {r[i].y, r[i].left, r[i].leftU, r[i].leftV, r[i].right, r[i].rightU, r[i].rightV};
+            for (int32_t v : w) s.Fold(static_cast<uint32_t>(v));
+        }
+    };
+    int32_t quad[32] = {kLeft + 10, kLeft + 50, kLeft + 50, kLeft + 10, 0, 0, 0, 0,
+                        kTop + 10, kTop + 10, kTop + 42, kTop + 42, 0, 0, 0, 0,
+                        0, 40, 40, 0, 0, 0, 0, 0, 0, 0, 32, 32, 0, 0, 0, 0};
+    int32_t turned[32] = {kLeft + 40, kLeft + 75, kLeft + 55, kLeft + 22, 0, 0, 0, 0,
+                          kTop + 20, kTop + 30, kTop + 58, kTop + 45, 0, 0, 0, 0,
+                          0, 39, 39, 0, 0, 0, 0, 0, 0, 0, 31, 31, 0, 0, 0, 0};
+    Q(QRV_SetSrcBuffer)(s.sameSprite.Base(), s.sameSprite.pitch, s.format);
+    Q(QRV_SpanBufferCollisionPolygon)(quad, 4, ha, 0);
+    Q(QRV_SetSrcBuffer)(s.argbSprite.Base(), s.argbSprite.pitch, 5);
+    Q(QRV_SpanBufferCollisionPolygon)(turned, 4, hb, 0);
+    foldTextured(ha);
+    foldTextured(hb);
+    s.Fold(static_cast<uint32_t>(Q(QRV_CompareTexturedSpans)(ha, hb)));
+    s.Fold(static_cast<uint32_t>(Q(QRV_CompareTexturedSpans)(hb, ha)));
+    const int32_t probes[][4] = {{0, 0, 20, 20}, {kLeft + 12, kTop + 12, kLeft + 14, kTop + 14},
+                                 {kLeft + 60, kTop + 50, kLeft + 90, kTop + 60}, {kLeft + 30, kTop + 40, kLeft + 33, kTop + 43}};
+    for (const auto& p : probes) {
+        Q(CreateSpanCollision_Rect)(spans, p[0], p[1], p[2], p[3]);
+        s.Fold(static_cast<uint32_t>(Q(QRV_CompareFilledToTexturedSpans)(spans, ha)));
+        s.Fold(static_cast<uint32_t>(Q(QRV_CompareFilledToTexturedSpans)(spans, hb)));
+    }
+    Q(QRV_DrawSpansEdges)(ha);
+    Q(QRV_DrawSpansEdges)(hb);
+}
+
 // Every byte of the canvas outside the viewport, and the guard bands, still
 // hold the fill byte.
 bool OutsideIntact(Scene& s) {
@@ -658,7 +759,7 @@ bool OutsideIntact(Scene& s) {
 using Section = void (*)(Scene&);
 constexpr Section kSections[] = {
     LibraryState, Colours, Pixels, StripsAndLines, Shapes, Polygons, Blits, Surfaces, Textured, SceneCapture,
-    TilesAndSync, Memory, Maths,
+    TilesAndSync, Memory, Maths, Collision,
 };
 
 }  // namespace

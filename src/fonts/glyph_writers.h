@@ -20,6 +20,25 @@ struct GlyphInk {
     uint32_t alphaPlusOne;   // ink alpha + 1
 };
 
+#if defined(__SSE2__)
+// The first count (1 to 3) 32-bit pixels at p in the low lanes, and back;
+// nothing past them is read or written.
+inline __m128i LoadPartial32(const uint8_t* p, int32_t count) {
+    int32_t w;
+    if (count == 2) return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    std::memcpy(&w, p + 4 * (count - 1), 4);
+    const __m128i last = _mm_cvtsi32_si128(w);
+    return count == 1 ? last : _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), last);
+}
+
+inline void StorePartial32(uint8_t* p, __m128i v, int32_t count) {
+    if (count >= 2) _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+    if (count == 2) return;
+    const int32_t w = _mm_cvtsi128_si32(count == 1 ? v : _mm_srli_si128(v, 8));
+    std::memcpy(p + 4 * (count - 1), &w, 4);
+}
+#endif
+
 // Per channel, value * (ink + 1) >> 8: the glyph colour tinted by the ink.
 constexpr uint32_t Modulate(uint32_t p, uint32_t ink) {
     uint32_t m = 0;
@@ -76,7 +95,6 @@ struct Depth8Blend {
     }
 
     static void Values(uint8_t* out, const uint8_t* v, int32_t n, const GlyphInk& ink) {
-        int32_t i = 0;
 #if defined(__SSE2__)
         if constexpr (Packed) {
             static_assert(F::kBytes == 4);
@@ -85,24 +103,35 @@ struct Depth8Blend {
             const __m128i scale = _mm_set1_epi16(static_cast<short>(ink.alphaPlusOne));
             const __m128i k256 = _mm_set1_epi16(256);
             const __m128i rgb = _mm_set1_epi32(0x00FFFFFF), top = _mm_set1_epi32(static_cast<int>(Alpha));
-            for (; i + 4 <= n; i += 4) {
-                int32_t four;
-                std::memcpy(&four, v + i, 4);
+            // Up to four coverage bytes in the low lanes: the four pixels' results.
+            auto blend = [&](int32_t coverage, __m128i d) {
                 const __m128i a16 = _mm_srli_epi16(
-                    _mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero), scale), 8);
+                    _mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(coverage), zero), scale), 8);
                 const __m128i a2 = _mm_unpacklo_epi16(a16, a16);
                 const __m128i aLo = _mm_unpacklo_epi32(a2, a2), aHi = _mm_unpackhi_epi32(a2, a2);
-                uint8_t* p = out + 4 * i;
-                const __m128i d = packed::Load(p);
                 const __m128i lo = packed::BlendLanes16(packed::WidenLow(d), _mm_mullo_epi16(inkLanes, aLo),
                                                         _mm_sub_epi16(k256, aLo));
                 const __m128i hi = packed::BlendLanes16(packed::WidenHigh(d), _mm_mullo_epi16(inkLanes, aHi),
                                                         _mm_sub_epi16(k256, aHi));
-                packed::Store(p, _mm_or_si128(_mm_and_si128(_mm_packus_epi16(lo, hi), rgb), top));
+                return _mm_or_si128(_mm_and_si128(_mm_packus_epi16(lo, hi), rgb), top);
+            };
+            int32_t i = 0;
+            for (; i + 4 <= n; i += 4) {
+                int32_t four;
+                std::memcpy(&four, v + i, 4);
+                packed::Store(out + 4 * i, blend(four, packed::Load(out + 4 * i)));
             }
+            if (const int32_t rest = n - i; rest != 0) {
+                int32_t coverage = v[i];
+                if (rest > 1) coverage |= v[i + 1] << 8;
+                if (rest > 2) coverage |= v[i + 2] << 16;
+                uint8_t* p = out + 4 * i;
+                StorePartial32(p, blend(coverage, LoadPartial32(p, rest)), rest);
+            }
+            return;
         }
 #endif
-        for (; i < n; ++i) Pixel(out + i * kBytes, v[i] * ink.alphaPlusOne >> 8, ink.ink);
+        for (int32_t i = 0; i < n; ++i) Pixel(out + i * kBytes, v[i] * ink.alphaPlusOne >> 8, ink.ink);
     }
 
     static void Solid(uint8_t* out, int32_t n, const GlyphInk& ink) {
@@ -143,19 +172,23 @@ struct Depth32Writer {
                 const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(m16, 0xFF), 0xFF);
                 return packed::BlendLanes16(under16, _mm_mullo_epi16(m16, a), _mm_sub_epi16(k256, a));
             };
-            for (; i + 4 <= n; i += 4) {
-                uint8_t* p = out + 4 * i;
-                const __m128i values = packed::Load(v + 4 * i);
+            auto step = [&](__m128i values, __m128i under) {
                 const __m128i mLo = modulate(packed::WidenLow(values)), mHi = modulate(packed::WidenHigh(values));
                 __m128i r;
-                if constexpr (Mode == 0) {
-                    r = _mm_packus_epi16(mLo, mHi);
-                } else {
-                    const __m128i under = Mode == 1 ? packed::Load(p) : backdrop;
-                    r = _mm_packus_epi16(blend(packed::WidenLow(under), mLo), blend(packed::WidenHigh(under), mHi));
-                }
-                packed::Store(p, _mm_and_si128(r, rgb));
+                if constexpr (Mode == 0) r = _mm_packus_epi16(mLo, mHi);
+                else r = _mm_packus_epi16(blend(packed::WidenLow(under), mLo), blend(packed::WidenHigh(under), mHi));
+                return _mm_and_si128(r, rgb);
+            };
+            for (; i + 4 <= n; i += 4) {
+                uint8_t* p = out + 4 * i;
+                packed::Store(p, step(packed::Load(v + 4 * i), Mode == 1 ? packed::Load(p) : backdrop));
             }
+            if (const int32_t rest = n - i; rest != 0) {
+                uint8_t* p = out + 4 * i;
+                StorePartial32(p, step(LoadPartial32(v + 4 * i, rest), Mode == 1 ? LoadPartial32(p, rest) : backdrop),
+                               rest);
+            }
+            return;
         }
 #endif
         for (; i < n; ++i) {

@@ -13,31 +13,28 @@ constinit uint32_t ramp[256];
 
 using Renderer = void (*)(const uint8_t* glyph, int32_t x, int32_t y, const GlyphInk& ink);
 
-// Walks the rows and runs of a glyph drawn with its box at (x, y), clipped
-// to the viewport, and hands each visible stretch of a run to the writer.
+// Writes one stretch of a run: n pixels from out, their values from values.
 template <class W>
-void RenderGlyph(const uint8_t* glyph, int32_t x, int32_t y, const GlyphInk& ink) {
-    const QrvGlyphHeader h = GlyphHeader(glyph);
-    if (h.firstRow < 0 || h.endRow < 0 || h.depth != W::kDepth || h.runTable == 0) return;
-    if (W::kDepth == 32 && h.valueTable == 0) return;
-    const Viewport v = View();
-    const int64_t top = int64_t{y} + h.firstRow;
-    int64_t first = h.firstRow, end = h.endRow;
-    if (top < v.top) {
-        if (int64_t{y} + end < v.top) return;
-        first = int64_t{v.top} - y;
+inline void WriteRun(uint8_t* out, const uint8_t* values, int32_t n, const GlyphInk& ink) {
+    if constexpr (W::kDepth == 8) {
+        if (values == nullptr) {
+            W::Solid(out, n, ink);
+            return;
+        }
     }
-    if (int64_t{y} + first >= v.bottom) return;
-    if (int64_t{y} + end >= v.bottom) end = int64_t{v.bottom} - y;
-    if (x >= v.right || int64_t{x} + h.width < v.left) return;
+    W::Values(out, values, n, ink);
+}
 
+// The rows [first, end) of a glyph whose box has its left edge at x. Clip
+// cuts the runs at the viewport's left and right edges; without it, every
+// run lies inside (runs stay within the glyph's width, which is inside).
+template <class W, bool Clip>
+void RenderRows(const uint8_t* glyph, const QrvGlyphHeader& h, int32_t x, int32_t y, int64_t first, int64_t end,
+                const Viewport& v, const GlyphInk& ink) {
     constexpr int kValueBytes = W::kDepth / 8;
     constexpr int kBpp = W::kBytes;
     const uint8_t* runTable = glyph + h.runTable;
     const uint8_t* valueTable = h.valueTable != 0 ? glyph + h.valueTable : nullptr;
-    // Runs are cut at the viewport edges even inside the box: a glyph whose
-    // runs stay within its width loses nothing, and one that does not cannot
-    // write outside the viewport.
     for (int64_t r = first; r < end; ++r) {
         const int64_t index = r - h.firstRow;
         const int32_t runsAt = LoadI32(runTable + 4 * index);
@@ -47,8 +44,14 @@ void RenderGlyph(const uint8_t* glyph, int32_t x, int32_t y, const GlyphInk& ink
         uint8_t* row = RowAddress(g.dest, static_cast<int32_t>(y + r));
         const uint32_t runs = LoadU16(list);
         for (uint32_t k = 0; k < runs; ++k) {
-            int64_t X = int64_t{x} + LoadU16(list + 2 + 4 * k);
-            int64_t n = LoadU16(list + 4 + 4 * k);
+            const int32_t start = LoadU16(list + 2 + 4 * k), length = LoadU16(list + 4 + 4 * k);
+            if constexpr (!Clip) {
+                WriteRun<W>(row + static_cast<ptrdiff_t>(x + start) * kBpp, values, length, ink);
+                if (values != nullptr) values += length * kValueBytes;
+                continue;
+            }
+            int64_t X = int64_t{x} + start;
+            int64_t n = length;
             if (X >= v.right) break;
             if (X + n >= v.right) n = v.right - X;
             if (X + n < v.left || X < v.left) {
@@ -58,17 +61,29 @@ void RenderGlyph(const uint8_t* glyph, int32_t x, int32_t y, const GlyphInk& ink
                 X += skip;
                 if (n <= 0) continue;
             }
-            uint8_t* out = row + X * kBpp;
-            if constexpr (W::kDepth == 8) {
-                if (values == nullptr) {
-                    W::Solid(out, static_cast<int32_t>(n), ink);
-                    continue;
-                }
-            }
-            W::Values(out, values, static_cast<int32_t>(n), ink);
-            values += n * kValueBytes;
+            WriteRun<W>(row + X * kBpp, values, static_cast<int32_t>(n), ink);
+            if (values != nullptr) values += n * kValueBytes;
         }
     }
+}
+
+// Draws a glyph with its box at (x, y), clipped to the viewport.
+template <class W>
+void RenderGlyph(const uint8_t* glyph, int32_t x, int32_t y, const GlyphInk& ink) {
+    const QrvGlyphHeader h = GlyphHeader(glyph);
+    if (h.firstRow < 0 || h.endRow < 0 || h.depth != W::kDepth || h.runTable == 0) return;
+    if (W::kDepth == 32 && h.valueTable == 0) return;
+    const Viewport v = View();
+    int64_t first = h.firstRow, end = h.endRow;
+    if (int64_t{y} + first < v.top) {
+        if (int64_t{y} + end < v.top) return;
+        first = int64_t{v.top} - y;
+    }
+    if (int64_t{y} + first >= v.bottom) return;
+    if (int64_t{y} + end >= v.bottom) end = int64_t{v.bottom} - y;
+    if (x >= v.right || int64_t{x} + h.width < v.left) return;
+    if (x < v.left || int64_t{x} + h.width >= v.right) RenderRows<W, true>(glyph, h, x, y, first, end, v, ink);
+    else RenderRows<W, false>(glyph, h, x, y, first, end, v, ink);
 }
 
 template <class F, bool Packed>

@@ -18,4 +18,6 @@ done
 echo "=== exports"
 bash scripts/check-exports.sh src/exports/exports.tsv build/release/libquorvel.so build/win32/quorvel.dll
 bash scripts/check-exports.sh src/exports/exports.tsv build/x86/libquorvel.so | tail -1
+echo "=== reference scene: x86-64, i686 and the DLL under wine"
+bash scripts/dll-test.sh
 echo "=== all configurations built and tested in $(( $(date +%s) - start )) s"

@@ -1,0 +1,173 @@
+// The DLL test: loads quorvel.dll, resolves every export by its decorated
+// stdcall name, draws the reference scene through checked calls and prints
+// one hash per (format, MMX state, kernel set).
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "checked_call.h"
+#include "checked_calls.h"
+#include "reference_scene.h"
+
+// Last: its CopyMemory and FillMemory macros would rename the callers above.
+#include <windows.h>
+
+extern "C" void qrvCallChecked(dlltest::CallFrame* frame);
+
+// cdecl: void qrvCallChecked(CallFrame*). Pushes the argument words so that
+// the callee is entered with esp = 8 (mod 16), calls, then records how far
+// the stack pointer moved and whether ebx, esi and edi survived.
+asm(R"(
+.intel_syntax noprefix
+.text
+.globl _qrvCallChecked
+_qrvCallChecked:
+    push ebp
+    mov ebp, esp
+    push ebx
+    push esi
+    push edi
+    mov edi, [ebp+8]
+    mov esi, [edi+4]
+    mov ecx, [edi+8]
+    and esp, -16
+    mov eax, 1
+    sub eax, ecx
+    and eax, 3
+    shl eax, 2
+    sub esp, eax
+    mov ebx, esp
+    mov [edi+40], esp
+    test ecx, ecx
+    jz 2f
+1:
+    push dword ptr [esi+ecx*4-4]
+    dec ecx
+    jnz 1b
+2:
+    call dword ptr [edi]
+    push edx
+    mov edx, [ebp+8]
+    mov [edx+16], eax
+    pop eax
+    mov [edx+20], eax
+    mov ecx, esp
+    sub ecx, [edx+40]
+    mov [edx+24], ecx
+    xor eax, eax
+    cmp edi, edx
+    jne 3f
+    cmp esi, [edx+4]
+    jne 3f
+    cmp ebx, [edx+40]
+    jne 3f
+    mov eax, 1
+3:
+    mov [edx+28], eax
+    cmp dword ptr [edx+12], 0
+    je 4f
+    fstp qword ptr [edx+32]
+4:
+    lea esp, [ebp-12]
+    pop edi
+    pop esi
+    pop ebx
+    pop ebp
+    ret
+.att_syntax prefix
+)");
+
+namespace dlltest {
+namespace {
+
+constexpr int kExportCount = static_cast<int>(sizeof(kExports) / sizeof(kExports[0]));
+void* procs[kExportCount];
+bool called[kExportCount];
+int breaches = 0;
+long calls = 0;
+
+}  // namespace
+
+void* Proc(int index) { return procs[index]; }
+
+CallFrame Invoke(int index, const uint32_t* words, int count, bool floatResult) {
+    CallFrame f{};
+    f.fn = procs[index];
+    if (f.fn == nullptr) {
+        std::printf("FAIL %s is called but not exported\n", kExports[index].name);
+        std::exit(2);
+    }
+    f.words = words;
+    f.count = count;
+    f.floatResult = floatResult ? 1 : 0;
+    qrvCallChecked(&f);
+    called[index] = true;
+    ++calls;
+    if (f.espDelta != 0 || !f.keptRegisters) {
+        if (++breaches <= 20)
+            std::printf("FAIL %s: stack pointer moved by %d bytes, registers %s\n", kExports[index].name, f.espDelta,
+                        f.keptRegisters ? "kept" : "clobbered");
+    }
+    return f;
+}
+
+}  // namespace dlltest
+
+int main(int argc, char** argv) {
+    using namespace dlltest;
+    const char* path = argc > 1 ? argv[1] : "quorvel.dll";
+    HMODULE dll = LoadLibraryA(path);
+    if (dll == nullptr) {
+        std::printf("FAIL cannot load %s (error %lu)\n", path, GetLastError());
+        return 2;
+    }
+    int failures = 0, resolved = 0;
+    for (int i = 0; i < kExportCount; ++i) {
+        char decorated[128];
+        std::snprintf(decorated, sizeof decorated, "_%s@%d", kExports[i].name, 4 * kExports[i].argc);
+        procs[i] = reinterpret_cast<void*>(GetProcAddress(dll, decorated));
+        if (procs[i] != nullptr) ++resolved;
+        if (GetProcAddress(dll, kExports[i].name) != nullptr) {
+            std::printf("FAIL %s is exported undecorated\n", kExports[i].name);
+            ++failures;
+        }
+    }
+    for (const char* name : kPromised) {
+        bool found = false;
+        for (int i = 0; i < kExportCount; ++i)
+            if (std::strcmp(kExports[i].name, name) == 0) found = procs[i] != nullptr;
+        if (!found) {
+            std::printf("FAIL %s is listed for export but does not resolve\n", name);
+            ++failures;
+        }
+    }
+    const char* kernels = std::getenv("QUORVEL_SIMD");
+    if (checked::QRV_Init_Lib() != 1) {
+        std::printf("FAIL QRV_Init_Lib did not return 1\n");
+        ++failures;
+    }
+    for (int32_t format : scene::kFormats)
+        for (int32_t mmx : scene::kMmxStates) {
+            const scene::Result r = scene::Draw(format, mmx);
+            std::printf("format %d mmx %d kernels %s hash %016llx\n", format, mmx, kernels ? kernels : "default",
+                        static_cast<unsigned long long>(r.hash));
+            if (!r.outsideIntact) {
+                std::printf("FAIL format %d mmx %d wrote outside the viewport\n", format, mmx);
+                ++failures;
+            }
+        }
+    checked::QRV_Close_Lib();
+    int uncalled = 0;
+    for (int i = 0; i < kExportCount; ++i)
+        if (procs[i] != nullptr && !called[i]) ++uncalled;
+    std::printf("exports: %d of %d resolved, %d of them not called by the scene; %ld checked calls, %d breaches\n",
+                resolved, kExportCount, uncalled, calls, breaches);
+    if (uncalled > 0) {
+        std::printf("not called:");
+        for (int i = 0; i < kExportCount; ++i)
+            if (procs[i] != nullptr && !called[i]) std::printf(" %s", kExports[i].name);
+        std::printf("\n");
+    }
+    FreeLibrary(dll);
+    return failures + breaches == 0 ? 0 : 1;
+}

@@ -44,7 +44,8 @@ void StoreI32(uint8_t* p, int64_t v) {
 // measured from the table's start, 0 for a row without runs.
 void WriteTable(uint8_t* table, const int32_t* offsets, int32_t first, int32_t end) {
     const int64_t tableBytes = int64_t{end - first} * 4;
-    for (int32_t r = first; r < end; ++r) StoreI32(table + 4 * (r - first), offsets[r] < 0 ? 0 : offsets[r] + tableBytes);
+    for (int32_t r = first; r < end; ++r)
+        StoreI32(table + 4 * (r - first), offsets[r] < 0 ? 0 : offsets[r] + tableBytes);
 }
 
 }  // namespace

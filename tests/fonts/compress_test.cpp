@@ -37,7 +37,8 @@ TEST_F(Compression, SmallGlyphsGiveExactBlocks) {
         std::vector<uint8_t> block;
     };
     const Case cases[] = {
-        {"all transparent", 3, 2, 8, 5, {5, 5, 5, 5, 5, 5}, Bytes().I32(32).I32(3).I32(2).I32(8).I32(0).I32(2).I32(0).I32(0).b},
+        {"all transparent", 3, 2, 8, 5, {5, 5, 5, 5, 5, 5},
+         Bytes().I32(32).I32(3).I32(2).I32(8).I32(0).I32(2).I32(0).I32(0).b},
         {"empty raw", 0, 4, 32, 0, {}, Bytes().I32(32).I32(0).I32(4).I32(32).I32(0).I32(4).I32(0).I32(0).b},
         {"two runs with values", 5, 1, 8, 0, {0, 7, 9, 0, 4},
          Bytes().I32(53).I32(5).I32(1).I32(8).I32(0).I32(1).I32(32).I32(46)

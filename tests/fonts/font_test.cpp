@@ -2,6 +2,7 @@
 // bytes, round trips, and images that must not be trusted.
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fonts/font_test_util.h"
@@ -20,7 +21,8 @@ class Fonts : public fonttest::HostTest {};
 // A glyph whose bytes depend on seed; equal seeds give byte-identical glyphs.
 uint8_t* Glyph(int seed, int depth = 8) {
     std::vector<uint32_t> px(12);
-    for (int i = 0; i < 12; ++i) px[i] = (i * 7 + seed) % 5 == 0 ? 0 : static_cast<uint32_t>(seed * 31 + i) | 0x80000000u;
+    for (int i = 0; i < 12; ++i)
+        px[i] = (i * 7 + seed) % 5 == 0 ? 0 : static_cast<uint32_t>(seed * 31 + i) | 0x80000000u;
     return Compress(RawGlyph(4, 3, depth, 0, px));
 }
 
@@ -352,7 +354,8 @@ TEST_F(Fonts, UntrustworthyImagesGiveNothing) {
     CRF_Free(f);
 
     // The reader seeks back over a wrong magic, not over a wrong version.
-    for (const auto& [at, value, back] : {std::tuple{size_t{2}, int64_t{0}, true}, std::tuple{size_t{12}, int64_t{2}, false}}) {
+    const std::tuple<size_t, int64_t, bool> probes[] = {{2, 0, true}, {12, 2, false}};
+    for (const auto& [at, value, back] : probes) {
         const std::vector<uint8_t> bad = WithWord(image, at, value);
         const intptr_t s = qrvhost::OpenMemoryStream(bad.data(), bad.size());
         using Pos = intptr_t(QRV_CALL*)(intptr_t);

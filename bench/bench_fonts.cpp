@@ -89,9 +89,7 @@ void* BuildFont() {
                         slot->bitmap.buffer + static_cast<ptrdiff_t>(r) * slot->bitmap.pitch, slot->bitmap.width);
         }
         const intptr_t block = CRF_CompressChr(reinterpret_cast<const QrvRawGlyph*>(raw.data()));
-        using Address = intptr_t(QRV_CALL*)(intptr_t);
-        const auto address = reinterpret_cast<Address>(qrvhost::Record().slot[QRV_HOST_BLOCK_ADDRESS]);
-        if (block != 0) CRF_SetChrBmp(font, code, reinterpret_cast<void*>(address(block)));
+        if (block != 0) CRF_SetChrBmp(font, code, qrvhost::BlockAddress(block));
     }
     CRF_SetMaxChrSize(font, maxWidth, height);
     return font;

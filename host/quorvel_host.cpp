@@ -67,7 +67,7 @@ intptr_t QRV_CALL FreeAddress(intptr_t address) {
     return FreeBlock(reinterpret_cast<intptr_t>(reinterpret_cast<Block*>(address) - 1));
 }
 
-intptr_t QRV_CALL BlockAddress(intptr_t ref) {
+intptr_t QRV_CALL AddressOf(intptr_t ref) {
     Block* b = AsBlock(ref);
     return b != nullptr ? reinterpret_cast<intptr_t>(Bytes(b)) : 0;
 }
@@ -242,7 +242,7 @@ QrvHostRecord BuildRecord() {
     r.slot[QRV_HOST_ALLOC_BLOCK] = Service(&AllocBlock);
     r.slot[QRV_HOST_FREE_BLOCK] = Service(&FreeBlock);
     r.slot[QRV_HOST_FREE_ADDRESS] = Service(&FreeAddress);
-    r.slot[QRV_HOST_BLOCK_ADDRESS] = Service(&BlockAddress);
+    r.slot[QRV_HOST_BLOCK_ADDRESS] = Service(&AddressOf);
     r.slot[QRV_HOST_BLOCK_SIZE] = Service(&BlockSize);
     r.slot[QRV_HOST_COPY_BLOCK] = Service(&CopyBlock);
     r.slot[QRV_HOST_POKE_LONG] = Service(&PokeLong);
@@ -272,6 +272,8 @@ const QrvHostRecord& Record() {
 }
 
 void Install() { GCF_Retrieve(&Record()); }
+
+void* BlockAddress(intptr_t block) { return reinterpret_cast<void*>(AddressOf(block)); }
 
 intptr_t OpenMemoryStream(const void* data, size_t size) {
     Stream* s = new Stream{nullptr, {}, 0};

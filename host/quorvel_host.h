@@ -23,6 +23,10 @@ const QrvHostRecord& Record();
 // Hands Record() to the library.
 void Install();
 
+// The address of a block's first byte (what a font stores for a glyph block
+// that CRF_CompressChr returned), null for anything that is no block.
+void* BlockAddress(intptr_t block);
+
 // The argument that names a file for CRF_Save and CRF_Load: the address of a
 // zero-terminated path, which must stay valid during the call.
 inline intptr_t Path(const char* path) { return reinterpret_cast<intptr_t>(path); }

@@ -74,8 +74,7 @@ inline std::vector<uint8_t> RawGlyph(int width, int height, int depth, uint32_t 
 inline uint8_t* Compress(const std::vector<uint8_t>& raw) {
     const intptr_t block = CRF_CompressChr(reinterpret_cast<const QrvRawGlyph*>(raw.data()));
     if (block == 0) return nullptr;
-    using Fn = intptr_t(QRV_CALL*)(intptr_t);
-    return reinterpret_cast<uint8_t*>(reinterpret_cast<Fn>(qrvhost::Record().slot[QRV_HOST_BLOCK_ADDRESS])(block));
+    return static_cast<uint8_t*>(qrvhost::BlockAddress(block));
 }
 
 inline std::vector<uint8_t> BlockBytes(const uint8_t* glyph) {

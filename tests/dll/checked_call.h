@@ -48,6 +48,9 @@ uint32_t Word(T v) {
     }
 }
 
+// The trampoline (cdecl): runs frame->fn on frame->count words.
+extern "C" void qrvCallChecked(CallFrame* frame);
+
 // Resolved address of export `index` of kExports (null when missing).
 void* Proc(int index);
 // Runs one call and records any breach of the calling convention.

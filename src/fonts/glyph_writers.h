@@ -58,6 +58,7 @@ constexpr uint32_t Encode(uint32_t rgb) {
 // modes, whose result depends on the coverage alone).
 template <int Bytes>
 struct TableWriter {
+    static constexpr bool kWide = false;
     static constexpr int kDepth = 8;
     static constexpr int kBytes = Bytes;
     static void Put(uint8_t* p, uint32_t v) {
@@ -134,6 +135,48 @@ struct Depth8Blend {
         for (int32_t i = 0; i < n; ++i) Pixel(out + i * kBytes, v[i] * ink.alphaPlusOne >> 8, ink.ink);
     }
 
+#if defined(__SSE2__)
+    // Whole vectors of four pixels, the lanes past the run written back as
+    // they were: for a run whose next three pixels still lie inside the
+    // viewport, and whose glyph block holds valuesEnd. No branch depends on
+    // the run's length but the loop's own.
+    static constexpr bool kWide = Packed;
+    static void Wide(uint8_t* out, const uint8_t* v, int32_t n, const GlyphInk& ink, const uint8_t* valuesEnd) {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i inkLanes = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(ink.ink)), zero);
+        const __m128i scale = _mm_set1_epi16(static_cast<short>(ink.alphaPlusOne));
+        const __m128i k256 = _mm_set1_epi16(256);
+        const __m128i rgb = _mm_set1_epi32(0x00FFFFFF), top = _mm_set1_epi32(static_cast<int>(Alpha));
+        const __m128i lanes = _mm_set_epi32(3, 2, 1, 0);
+        for (int32_t i = 0; i < n; i += 4) {
+            int32_t coverage = -1;  // solid: 255 in every byte
+            if (v != nullptr) {
+                if (v + i + 4 <= valuesEnd) {
+                    std::memcpy(&coverage, v + i, 4);
+                } else {
+                    coverage = 0;
+                    for (int32_t k = 0; k < 4 && i + k < n; ++k) coverage |= v[i + k] << (8 * k);
+                }
+            }
+            uint8_t* p = out + 4 * i;
+            const __m128i d = packed::Load(p);
+            const __m128i a16 =
+                _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(coverage), zero), scale), 8);
+            const __m128i a2 = _mm_unpacklo_epi16(a16, a16);
+            const __m128i aLo = _mm_unpacklo_epi32(a2, a2), aHi = _mm_unpackhi_epi32(a2, a2);
+            const __m128i lo = packed::BlendLanes16(packed::WidenLow(d), _mm_mullo_epi16(inkLanes, aLo),
+                                                    _mm_sub_epi16(k256, aLo));
+            const __m128i hi = packed::BlendLanes16(packed::WidenHigh(d), _mm_mullo_epi16(inkLanes, aHi),
+                                                    _mm_sub_epi16(k256, aHi));
+            const __m128i r = _mm_or_si128(_mm_and_si128(_mm_packus_epi16(lo, hi), rgb), top);
+            const __m128i inRun = _mm_cmplt_epi32(lanes, _mm_set1_epi32(n - i));
+            packed::Store(p, packed::Select(d, r, inRun));
+        }
+    }
+#else
+    static constexpr bool kWide = false;
+#endif
+
     static void Solid(uint8_t* out, int32_t n, const GlyphInk& ink) {
         const uint32_t a = 255 * ink.alphaPlusOne >> 8;
         for (int32_t i = 0; i < n; ++i) Pixel(out + i * kBytes, a, ink.ink);
@@ -145,6 +188,7 @@ struct Depth8Blend {
 // destination, mode 2 over the backdrop colour; 32-bit results have a zero top byte.
 template <class F, int Mode, bool Packed>
 struct Depth32Writer {
+    static constexpr bool kWide = false;
     static constexpr int kDepth = 32;
     static constexpr int kBytes = F::kBytes;
 

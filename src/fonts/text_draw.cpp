@@ -25,16 +25,20 @@ inline void WriteRun(uint8_t* out, const uint8_t* values, int32_t n, const Glyph
     W::Values(out, values, n, ink);
 }
 
+enum class Fit { Clip, Inside, WellInside };
+
 // The rows [first, end) of a glyph whose box has its left edge at x. Clip
-// cuts the runs at the viewport's left and right edges; without it, every
-// run lies inside (runs stay within the glyph's width, which is inside).
-template <class W, bool Clip>
+// cuts the runs at the viewport's left and right edges; otherwise every run
+// lies inside (runs stay within the glyph's width, which is inside), and
+// well inside, three more pixels past each run are inside too.
+template <class W, Fit F>
 void RenderRows(const uint8_t* glyph, const QrvGlyphHeader& h, int32_t x, int32_t y, int64_t first, int64_t end,
                 const Viewport& v, const GlyphInk& ink) {
     constexpr int kValueBytes = W::kDepth / 8;
     constexpr int kBpp = W::kBytes;
     const uint8_t* runTable = glyph + h.runTable;
     const uint8_t* valueTable = h.valueTable != 0 ? glyph + h.valueTable : nullptr;
+    const uint8_t* glyphEnd = glyph + h.size;
     for (int64_t r = first; r < end; ++r) {
         const int64_t index = r - h.firstRow;
         const int32_t runsAt = LoadI32(runTable + 4 * index);
@@ -45,7 +49,13 @@ void RenderRows(const uint8_t* glyph, const QrvGlyphHeader& h, int32_t x, int32_
         const uint32_t runs = LoadU16(list);
         for (uint32_t k = 0; k < runs; ++k) {
             const int32_t start = LoadU16(list + 2 + 4 * k), length = LoadU16(list + 4 + 4 * k);
-            if constexpr (!Clip) {
+            if constexpr (F == Fit::WellInside) {
+                if constexpr (W::kWide)
+                    W::Wide(row + static_cast<ptrdiff_t>(x + start) * kBpp, values, length, ink, glyphEnd);
+                if (values != nullptr) values += length * kValueBytes;
+                continue;
+            }
+            if constexpr (F == Fit::Inside) {
                 WriteRun<W>(row + static_cast<ptrdiff_t>(x + start) * kBpp, values, length, ink);
                 if (values != nullptr) values += length * kValueBytes;
                 continue;
@@ -82,8 +92,10 @@ void RenderGlyph(const uint8_t* glyph, int32_t x, int32_t y, const GlyphInk& ink
     if (int64_t{y} + first >= v.bottom) return;
     if (int64_t{y} + end >= v.bottom) end = int64_t{v.bottom} - y;
     if (x >= v.right || int64_t{x} + h.width < v.left) return;
-    if (x < v.left || int64_t{x} + h.width >= v.right) RenderRows<W, true>(glyph, h, x, y, first, end, v, ink);
-    else RenderRows<W, false>(glyph, h, x, y, first, end, v, ink);
+    if (x < v.left || int64_t{x} + h.width >= v.right) RenderRows<W, Fit::Clip>(glyph, h, x, y, first, end, v, ink);
+    else if (W::kWide && int64_t{x} + h.width + 3 < v.right)
+        RenderRows<W, Fit::WellInside>(glyph, h, x, y, first, end, v, ink);
+    else RenderRows<W, Fit::Inside>(glyph, h, x, y, first, end, v, ink);
 }
 
 template <class F, bool Packed>

@@ -144,7 +144,7 @@ TEST_F(Drawing, EveryRendererGivesTheModelsPixels) {
                             const Glyph g = shape == 0   ? RandomGlyph(rng, 300, 1, depth, false)
                                             : shape == 1 ? RandomGlyph(rng, 9, 7, depth, false)
                                                          : RandomGlyph(rng, 13, 5, depth, true);
-                            Canvas c(g.w + 6, g.h + 4, format);
+                            Canvas c(g.w + 10, g.h + 4, format);
                             CheckDraw(c, rng, g, mode, ink, 3, 2, 0, 0, c.width, c.height,
                                       "set " + std::to_string(set) + " format " + std::to_string(format) + " depth " +
                                           std::to_string(depth) + " mode " + std::to_string(mode) + " ink " +
@@ -158,9 +158,10 @@ TEST_F(Drawing, ClippedAtEveryViewportEdge) {
     const Glyph g = RandomGlyph(rng, 12, 10, 8, false);
     const Glyph g32 = RandomGlyph(rng, 12, 10, 32, false);
     // The viewport is [5, 25) x [4, 20) of a 30 x 24 canvas.
-    const int positions[][2] = {{-7, 6},  {-11, 6}, {-12, 6}, {0, 6},  {5, 6},  {14, 6}, {18, 6}, {24, 6},
-                                {25, 6},  {10, -5}, {10, -6}, {10, 0}, {10, 4}, {10, 15}, {10, 19}, {10, 20},
-                                {-3, -3}, {20, 16}, {-3, 16}, {20, -3}, {0, 0}};
+    // Boxes ending 1 to 3 pixels inside the right edge (x 10 to 12) as well as further in.
+    const int positions[][2] = {{-7, 6},  {-11, 6}, {-12, 6}, {0, 6},   {5, 6},   {10, 6}, {11, 6}, {12, 6},
+                                {14, 6},  {18, 6},  {24, 6},  {25, 6},  {10, -5}, {10, -6}, {10, 0}, {10, 4},
+                                {10, 15}, {10, 19}, {10, 20}, {-3, -3}, {20, 16}, {-3, 16}, {20, -3}, {0, 0}};
     for (int set = 0; set < qrv::kKernelSets; ++set) {
         qrv::SetKernelSet(static_cast<qrv::KernelSet>(set));
         for (int format : {1, 3, 4, 5})

@@ -37,6 +37,21 @@ inline void StorePartial32(uint8_t* p, __m128i v, int32_t count) {
     const int32_t w = _mm_cvtsi128_si32(count == 1 ? v : _mm_srli_si128(v, 8));
     std::memcpy(p + 4 * (count - 1), &w, 4);
 }
+
+// Depth-8 blend of four 32-bit pixels d by up to four coverage bytes: with
+// a = v * scale >> 8, per channel d + floor((I - d) * a / 256), taken as the
+// high half of 2 (I - d) times 128 a (both fit signed 16-bit lanes, and the
+// product is 256 (I - d) a exactly). inkTwice holds 2 I in 16-bit lanes.
+inline __m128i BlendCoverage4(int32_t coverage, __m128i d, __m128i inkTwice, __m128i scale) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i a16 = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(coverage), zero), scale), 8);
+    const __m128i a2 = _mm_unpacklo_epi16(_mm_slli_epi16(a16, 7), _mm_slli_epi16(a16, 7));
+    const __m128i aLo = _mm_unpacklo_epi32(a2, a2), aHi = _mm_unpackhi_epi32(a2, a2);
+    auto half = [&](__m128i d16, __m128i a) {
+        return _mm_add_epi16(d16, _mm_mulhi_epi16(_mm_sub_epi16(inkTwice, _mm_slli_epi16(d16, 1)), a));
+    };
+    return _mm_packus_epi16(half(packed::WidenLow(d), aLo), half(packed::WidenHigh(d), aHi));
+}
 #endif
 
 // Per channel, value * (ink + 1) >> 8: the glyph colour tinted by the ink.
@@ -99,22 +114,12 @@ struct Depth8Blend {
 #if defined(__SSE2__)
         if constexpr (Packed) {
             static_assert(F::kBytes == 4);
-            const __m128i zero = _mm_setzero_si128();
-            const __m128i inkLanes = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(ink.ink)), zero);
+            const __m128i inkTwice = _mm_slli_epi16(
+                _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(ink.ink)), _mm_setzero_si128()), 1);
             const __m128i scale = _mm_set1_epi16(static_cast<short>(ink.alphaPlusOne));
-            const __m128i k256 = _mm_set1_epi16(256);
             const __m128i rgb = _mm_set1_epi32(0x00FFFFFF), top = _mm_set1_epi32(static_cast<int>(Alpha));
-            // Up to four coverage bytes in the low lanes: the four pixels' results.
             auto blend = [&](int32_t coverage, __m128i d) {
-                const __m128i a16 = _mm_srli_epi16(
-                    _mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(coverage), zero), scale), 8);
-                const __m128i a2 = _mm_unpacklo_epi16(a16, a16);
-                const __m128i aLo = _mm_unpacklo_epi32(a2, a2), aHi = _mm_unpackhi_epi32(a2, a2);
-                const __m128i lo = packed::BlendLanes16(packed::WidenLow(d), _mm_mullo_epi16(inkLanes, aLo),
-                                                        _mm_sub_epi16(k256, aLo));
-                const __m128i hi = packed::BlendLanes16(packed::WidenHigh(d), _mm_mullo_epi16(inkLanes, aHi),
-                                                        _mm_sub_epi16(k256, aHi));
-                return _mm_or_si128(_mm_and_si128(_mm_packus_epi16(lo, hi), rgb), top);
+                return _mm_or_si128(_mm_and_si128(BlendCoverage4(coverage, d, inkTwice, scale), rgb), top);
             };
             int32_t i = 0;
             for (; i + 4 <= n; i += 4) {
@@ -142,10 +147,9 @@ struct Depth8Blend {
     // the run's length but the loop's own.
     static constexpr bool kWide = Packed;
     static void Wide(uint8_t* out, const uint8_t* v, int32_t n, const GlyphInk& ink, const uint8_t* valuesEnd) {
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i inkLanes = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(ink.ink)), zero);
+        const __m128i inkTwice =
+            _mm_slli_epi16(_mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(ink.ink)), _mm_setzero_si128()), 1);
         const __m128i scale = _mm_set1_epi16(static_cast<short>(ink.alphaPlusOne));
-        const __m128i k256 = _mm_set1_epi16(256);
         const __m128i rgb = _mm_set1_epi32(0x00FFFFFF), top = _mm_set1_epi32(static_cast<int>(Alpha));
         const __m128i lanes = _mm_set_epi32(3, 2, 1, 0);
         for (int32_t i = 0; i < n; i += 4) {
@@ -160,15 +164,7 @@ struct Depth8Blend {
             }
             uint8_t* p = out + 4 * i;
             const __m128i d = packed::Load(p);
-            const __m128i a16 =
-                _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(coverage), zero), scale), 8);
-            const __m128i a2 = _mm_unpacklo_epi16(a16, a16);
-            const __m128i aLo = _mm_unpacklo_epi32(a2, a2), aHi = _mm_unpackhi_epi32(a2, a2);
-            const __m128i lo = packed::BlendLanes16(packed::WidenLow(d), _mm_mullo_epi16(inkLanes, aLo),
-                                                    _mm_sub_epi16(k256, aLo));
-            const __m128i hi = packed::BlendLanes16(packed::WidenHigh(d), _mm_mullo_epi16(inkLanes, aHi),
-                                                    _mm_sub_epi16(k256, aHi));
-            const __m128i r = _mm_or_si128(_mm_and_si128(_mm_packus_epi16(lo, hi), rgb), top);
+            const __m128i r = _mm_or_si128(_mm_and_si128(BlendCoverage4(coverage, d, inkTwice, scale), rgb), top);
             const __m128i inRun = _mm_cmplt_epi32(lanes, _mm_set1_epi32(n - i));
             packed::Store(p, packed::Select(d, r, inRun));
         }

@@ -202,7 +202,55 @@ QRV_API int32_t QRV_CALL QRV_BlitAsync(int32_t value);
 QRV_API int32_t QRV_CALL QRV_GetBlitAsync(void);
 
 /* ---- Host service table ---- */
-QRV_API void QRV_CALL GCF_Retrieve(void* record);
+/*
+ * Fonts and glyph compression reach the host's memory blocks, texts and byte
+ * streams only through services the host hands over once, after QRV_Init_Lib,
+ * with GCF_Retrieve. The host record is an array of pointer-sized slots; a
+ * service is called as intptr_t QRV_CALL fn(intptr_t...) and its slot holds it
+ * cast to QrvHostService. Block, text and stream references are opaque nonzero
+ * values (0 = none). A stream position of -1 means the current position, which
+ * then advances by the bytes moved; any other position is absolute. Values in
+ * streams are little-endian.
+ */
+typedef void (QRV_CALL* QrvHostService)(void);
+
+enum {
+    QRV_HOST_MEMORY_SLOTS = 200, /* 5 slots */
+    QRV_HOST_BLOCK_SLOTS = 220,  /* 19 slots */
+    QRV_HOST_TEXT_SLOTS = 300,   /* 50 slots */
+    QRV_HOST_STREAM_SLOTS = 400, /* 25 slots */
+    QRV_HOST_RECORD_SLOTS = 425,
+
+    QRV_HOST_ALLOC_BLOCK = 200,    /* (size) -> block, zero-filled; 0 on failure */
+    QRV_HOST_FREE_BLOCK = 202,     /* (block) */
+    QRV_HOST_FREE_ADDRESS = 203,   /* (address of a block's first byte) */
+    QRV_HOST_BLOCK_ADDRESS = 221,  /* (block) -> address of its first byte */
+    QRV_HOST_BLOCK_SIZE = 222,     /* (block) -> size in bytes */
+    QRV_HOST_COPY_BLOCK = 227,     /* (source, source offset, length, target, target offset) */
+    QRV_HOST_POKE_LONG = 235,      /* (block, offset, value): stores 32 bits */
+    QRV_HOST_ALLOC_TEXT = 300,     /* (size) -> text, released with the free-block service */
+    QRV_HOST_COPY_TO_TEXT = 302,   /* (text, address, length): bytes to its start */
+    QRV_HOST_TEXT_EQUAL = 344,     /* (text, text) -> 1 when equal */
+    QRV_HOST_OPEN_READ = 401,      /* (argument of CRF_Load) -> stream, 0 on failure */
+    QRV_HOST_OPEN_WRITE = 402,     /* (argument of CRF_Save) -> stream, 0 on failure */
+    QRV_HOST_CLOSE_STREAM = 403,   /* (stream) */
+    QRV_HOST_STREAM_POS = 405,     /* (stream) -> current byte position */
+    QRV_HOST_STREAM_SEEK = 406,    /* (stream, position) */
+    QRV_HOST_READ_WORD = 410,      /* (stream, position) -> 16-bit value */
+    QRV_HOST_READ_LONG = 411,      /* (stream, position) -> 32-bit value */
+    QRV_HOST_READ_TO_TEXT = 414,   /* (stream, position, text, length) */
+    QRV_HOST_READ_TO_MEMORY = 415, /* (stream, position, address, length) */
+    QRV_HOST_WRITE_WORD = 419,     /* (stream, position, value): low 16 bits */
+    QRV_HOST_WRITE_LONG = 420,     /* (stream, position, value) */
+    QRV_HOST_WRITE_MEMORY = 424    /* (stream, position, first, end): the bytes from first up to end */
+};
+
+typedef struct QrvHostRecord {
+    QrvHostService slot[QRV_HOST_RECORD_SLOTS];
+} QrvHostRecord;
+
+/* Copies every service pointer of the record; a later call replaces them all. */
+QRV_API void QRV_CALL GCF_Retrieve(const QrvHostRecord* record);
 
 /* ---- Memory and run-length helpers ---- */
 /*
@@ -398,6 +446,62 @@ QRV_API void QRV_CALL QRV_ScaleSurface_OLD(QrvSurfaceDesc* src, QrvSurfaceDesc* 
 QRV_API void QRV_CALL QRV_PrepareFXSurface(QrvSurfaceDesc* src, QrvSurfaceDesc* dst, int32_t mode);
 
 /* ---- Fonts ---- */
+/*
+ * A font is a handle (0 = none) to a table of up to 65536 characters. Each
+ * character has a metrics record and an optional glyph block made by
+ * CRF_CompressChr; several characters may share one glyph, which is released
+ * when no character holds it any more. Fonts and glyph blocks live in memory
+ * of the host's services (see GCF_Retrieve). Texts are 8-bit codes, each code
+ * the character index; a length of 0 or less means "up to the zero byte",
+ * searched over at most 32000 bytes (none found: the text is empty).
+ */
+
+/* Metrics of one character; the advance is underhang + width + overhang. */
+typedef struct QrvChrInfo {
+    int32_t underhang;
+    int32_t width;
+    int32_t overhang;
+    int32_t user[5]; /* stored and saved verbatim, never interpreted */
+} QrvChrInfo;
+
+/*
+ * An uncompressed character image: height rows of width pixels follow the
+ * header without gaps, one byte each at depth 8, 0xAARRGGBB at depth 32.
+ * Pixels equal to the key are transparent.
+ */
+typedef struct QrvRawGlyph {
+    int32_t width;
+    int32_t height;
+    int32_t depth;
+    uint32_t key;
+} QrvRawGlyph;
+
+/*
+ * The header of a glyph block. The run table (one int32 per row from firstRow
+ * to endRow - 1, 0 for a row without runs, else the offset of the row's runs
+ * from the table's start: uint16 count, then uint16 start and length per run)
+ * and the value table (same rule, the row's pixel values in run order) follow
+ * at the offsets given here, each 0 when absent. A depth-8 glyph without a
+ * value table is solid coverage.
+ */
+typedef struct QrvGlyphHeader {
+    int32_t size; /* of the whole block in bytes */
+    int32_t width;
+    int32_t height;
+    int32_t depth;
+    int32_t firstRow;
+    int32_t endRow;
+    int32_t runTable;
+    int32_t valueTable;
+} QrvGlyphHeader;
+
+/* Draw modes of a font (CRF_DrawMode). */
+enum {
+    QRV_FONT_SOLID = 0,   /* depth 8: ink scaled by coverage; depth 32: glyph colours modulated by the ink */
+    QRV_FONT_BLEND = 1,   /* blended over the destination by coverage */
+    QRV_FONT_BACKDROP = 2 /* blended over the font's backdrop colour, written opaque */
+};
+
 QRV_API void* QRV_CALL CRF_Alloc(int32_t count);
 QRV_API void QRV_CALL CRF_Free(void* font);
 QRV_API void* QRV_CALL CRF_SetChrDepth(void* font, int32_t depth);
@@ -408,24 +512,32 @@ QRV_API void* QRV_CALL CRF_DrawMode(void* font, int32_t mode);
 QRV_API int32_t QRV_CALL CRF_GetDrawMode(void* font);
 QRV_API void* QRV_CALL CRF_BackdropColour(void* font, uint32_t colour);
 QRV_API uint32_t QRV_CALL CRF_GetBackdropColour(void* font);
-QRV_API void* QRV_CALL CRF_GetChrInfoPtr(void* font, int32_t index);
-QRV_API int32_t QRV_CALL RFCI_GetChrUnderHang(void* info, int32_t index);
-QRV_API int32_t QRV_CALL RFCI_GetChrWidth(void* info, int32_t index);
-QRV_API int32_t QRV_CALL RFCI_GetChrOverHang(void* info, int32_t index);
-QRV_API void* QRV_CALL RFCI_SetChrUnderHang(void* info, int32_t index, int32_t value);
-QRV_API void* QRV_CALL RFCI_SetChrWidth(void* info, int32_t index, int32_t value);
-QRV_API void* QRV_CALL RFCI_SetChrOverHang(void* info, int32_t index, int32_t value);
+QRV_API QrvChrInfo* QRV_CALL CRF_GetChrInfoPtr(void* font, int32_t index);
+/* info is an array of records (for example CRF_GetChrInfoPtr(font, 0)); the index is not range-tested. */
+QRV_API int32_t QRV_CALL RFCI_GetChrUnderHang(QrvChrInfo* info, int32_t index);
+QRV_API int32_t QRV_CALL RFCI_GetChrWidth(QrvChrInfo* info, int32_t index);
+QRV_API int32_t QRV_CALL RFCI_GetChrOverHang(QrvChrInfo* info, int32_t index);
+QRV_API QrvChrInfo* QRV_CALL RFCI_SetChrUnderHang(QrvChrInfo* info, int32_t index, int32_t value);
+QRV_API QrvChrInfo* QRV_CALL RFCI_SetChrWidth(QrvChrInfo* info, int32_t index, int32_t value);
+QRV_API QrvChrInfo* QRV_CALL RFCI_SetChrOverHang(QrvChrInfo* info, int32_t index, int32_t value);
+/* glyph: the address of a glyph block (the host's block address of CRF_CompressChr's result). */
 QRV_API void* QRV_CALL CRF_SetChrBmp(void* font, int32_t index, void* glyph);
 QRV_API void* QRV_CALL CRF_GetChrBmp(void* font, int32_t index);
-QRV_API void QRV_CALL CRF_Find_Duplicate_Chr_Buffers(void* font, void* dup);
-QRV_API int32_t QRV_CALL CRF_TextWidth(void* font, void* text, int32_t length);
-QRV_API int32_t QRV_CALL CRF_TextHeight(void* font, void* text, int32_t length, int32_t mode);
+/* dup: int32_t[count], zero on entry; receives for each character the lower index whose glyph it repeats. */
+QRV_API void QRV_CALL CRF_Find_Duplicate_Chr_Buffers(void* font, int32_t* dup);
+QRV_API int32_t QRV_CALL CRF_TextWidth(void* font, const void* text, int32_t length);
+QRV_API int32_t QRV_CALL CRF_TextHeight(void* font, const void* text, int32_t length, int32_t mode);
+/* The font image on an open host stream, from its current position. */
 QRV_API void QRV_CALL CRF_Write(void* font, intptr_t stream);
+/* Checks the whole image; 0 (nothing kept) for any image it cannot trust. */
 QRV_API void* QRV_CALL CRF_Read(intptr_t stream);
 QRV_API void QRV_CALL CRF_Save(void* font, intptr_t target);
 QRV_API void* QRV_CALL CRF_Load(intptr_t source);
-QRV_API intptr_t QRV_CALL CRF_CompressChr(void* raw);
-QRV_API void QRV_CALL CRF_Draw(void* font, void* text, int32_t length, int32_t x, int32_t y, uint32_t colour);
+/* A host block holding the glyph block of a raw glyph, 0 on failure; the caller owns it. */
+QRV_API intptr_t QRV_CALL CRF_CompressChr(const QrvRawGlyph* raw);
+/* Draws with the ink colour (0xAARRGGBB) at the top-left corner (x, y) of the first glyph box. */
+QRV_API void QRV_CALL CRF_Draw(void* font, const void* text, int32_t length, int32_t x, int32_t y, uint32_t colour);
+
 
 /* ---- Span collision ---- */
 /*

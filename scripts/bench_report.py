@@ -4,7 +4,8 @@ import json
 import sys
 from collections import OrderedDict
 
-PEERS = ["quorvel-scalar", "per-pixel", "memset", "memcpy", "pixman", "sdl2", "cairo"]
+PEERS = ["quorvel-scalar", "per-pixel", "memset", "memcpy", "pixman", "sdl2", "sdl2_ttf", "cairo"]
+UNITS = ["Mpix/s", "Mchar/s"]
 
 
 def main(path):
@@ -13,15 +14,16 @@ def main(path):
     groups = OrderedDict()
     for run in runs:
         parts = run["name"].split("/")
-        if len(parts) < 5 or "Mpix/s" not in run:
+        unit = next((u for u in UNITS if u in run), None)
+        if len(parts) < 5 or unit is None:
             continue
-        key = "/".join(parts[:3])
+        key = ("/".join(parts[:3]), unit)
         row = parts[3]
         impl = parts[4]
-        groups.setdefault(key, OrderedDict()).setdefault(row, {})[impl] = run["Mpix/s"]
-    for key, rows in groups.items():
+        groups.setdefault(key, OrderedDict()).setdefault(row, {})[impl] = run[unit]
+    for (key, unit), rows in groups.items():
         peers = [p for p in PEERS if any(p in r for r in rows.values())]
-        print(f"\n### {key} (Mpix/s; x = quorvel / peer)\n")
+        print(f"\n### {key} ({unit}; x = quorvel / peer)\n")
         print("| size | quorvel | " + " | ".join(peers) + " |")
         print("|---|---:|" + "---:|" * len(peers))
         for size, impls in rows.items():

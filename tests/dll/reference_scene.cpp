@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -739,6 +740,229 @@ void Collision(Scene& s) {
     Q(QRV_DrawSpansEdges)(hb);
 }
 
+// ---- Fonts, with a host of the services they need: memory blocks and
+// streams over byte vectors. A stream's open argument is its own address.
+namespace host {
+
+struct Block {
+    size_t size;
+    alignas(16) uint8_t bytes[1];
+};
+
+struct Stream {
+    std::vector<uint8_t> bytes;
+    int64_t pos = 0;
+};
+
+int liveBlocks = 0;
+
+Block* BlockOf(intptr_t address) {
+    return reinterpret_cast<Block*>(address - static_cast<intptr_t>(offsetof(Block, bytes)));
+}
+
+intptr_t QRV_CALL AllocBlock(intptr_t size) {
+    if (size < 0) return 0;
+    Block* b = static_cast<Block*>(std::calloc(1, sizeof(Block) + static_cast<size_t>(size)));
+    if (b == nullptr) return 0;
+    b->size = static_cast<size_t>(size);
+    ++liveBlocks;
+    return reinterpret_cast<intptr_t>(b);
+}
+intptr_t QRV_CALL FreeBlock(intptr_t block) {
+    if (block != 0) --liveBlocks;
+    std::free(reinterpret_cast<Block*>(block));
+    return 0;
+}
+intptr_t QRV_CALL FreeAddress(intptr_t address) {
+    return address != 0 ? FreeBlock(reinterpret_cast<intptr_t>(BlockOf(address))) : 0;
+}
+intptr_t QRV_CALL BlockAddress(intptr_t block) {
+    return block != 0 ? reinterpret_cast<intptr_t>(reinterpret_cast<Block*>(block)->bytes) : 0;
+}
+
+Stream* S(intptr_t ref) { return reinterpret_cast<Stream*>(ref); }
+intptr_t QRV_CALL Open(intptr_t argument) {
+    if (argument != 0) S(argument)->pos = 0;
+    return argument;
+}
+intptr_t QRV_CALL OpenWrite(intptr_t argument) {
+    if (argument != 0) S(argument)->bytes.clear();
+    return Open(argument);
+}
+intptr_t QRV_CALL Close(intptr_t) { return 0; }
+intptr_t QRV_CALL Pos(intptr_t s) { return static_cast<intptr_t>(S(s)->pos); }
+intptr_t QRV_CALL Seek(intptr_t s, intptr_t position) {
+    S(s)->pos = position;
+    return 0;
+}
+// The byte an access at position starts at; the current position moves past it.
+size_t Take(Stream* st, intptr_t position, size_t n) {
+    const size_t at = static_cast<size_t>(position == -1 ? st->pos : position);
+    if (position == -1) st->pos += static_cast<int64_t>(n);
+    return at;
+}
+void Read(intptr_t s, intptr_t position, void* to, size_t n) {
+    Stream* st = S(s);
+    const size_t at = Take(st, position, n);
+    std::memset(to, 0, n);
+    if (at < st->bytes.size()) std::memcpy(to, st->bytes.data() + at, std::min(n, st->bytes.size() - at));
+}
+void Write(intptr_t s, intptr_t position, const void* from, size_t n) {
+    Stream* st = S(s);
+    const size_t at = Take(st, position, n);
+    if (st->bytes.size() < at + n) st->bytes.resize(at + n);
+    if (n != 0) std::memcpy(st->bytes.data() + at, from, n);
+}
+intptr_t QRV_CALL ReadWord(intptr_t s, intptr_t position) {
+    uint8_t b[2];
+    Read(s, position, b, 2);
+    return b[0] | b[1] << 8;
+}
+intptr_t QRV_CALL ReadLong(intptr_t s, intptr_t position) {
+    uint32_t v;
+    Read(s, position, &v, 4);
+    return static_cast<int32_t>(v);
+}
+intptr_t QRV_CALL ReadToMemory(intptr_t s, intptr_t position, intptr_t address, intptr_t length) {
+    Read(s, position, reinterpret_cast<void*>(address), static_cast<size_t>(length));
+    return 0;
+}
+intptr_t QRV_CALL WriteWord(intptr_t s, intptr_t position, intptr_t value) {
+    const uint16_t v = static_cast<uint16_t>(value);
+    Write(s, position, &v, 2);
+    return 0;
+}
+intptr_t QRV_CALL WriteLong(intptr_t s, intptr_t position, intptr_t value) {
+    const uint32_t v = static_cast<uint32_t>(value);
+    Write(s, position, &v, 4);
+    return 0;
+}
+intptr_t QRV_CALL WriteMemory(intptr_t s, intptr_t position, intptr_t first, intptr_t end) {
+    Write(s, position, reinterpret_cast<const void*>(first), static_cast<size_t>(end - first));
+    return 0;
+}
+
+template <class Fn>
+QrvHostService Service(Fn fn) {
+    return reinterpret_cast<QrvHostService>(fn);
+}
+
+QrvHostRecord Record() {
+    QrvHostRecord r{};
+    r.slot[QRV_HOST_ALLOC_BLOCK] = Service(&AllocBlock);
+    r.slot[QRV_HOST_FREE_BLOCK] = Service(&FreeBlock);
+    r.slot[QRV_HOST_FREE_ADDRESS] = Service(&FreeAddress);
+    r.slot[QRV_HOST_BLOCK_ADDRESS] = Service(&BlockAddress);
+    r.slot[QRV_HOST_OPEN_READ] = Service(&Open);
+    r.slot[QRV_HOST_OPEN_WRITE] = Service(&OpenWrite);
+    r.slot[QRV_HOST_CLOSE_STREAM] = Service(&Close);
+    r.slot[QRV_HOST_STREAM_POS] = Service(&Pos);
+    r.slot[QRV_HOST_STREAM_SEEK] = Service(&Seek);
+    r.slot[QRV_HOST_READ_WORD] = Service(&ReadWord);
+    r.slot[QRV_HOST_READ_LONG] = Service(&ReadLong);
+    r.slot[QRV_HOST_READ_TO_MEMORY] = Service(&ReadToMemory);
+    r.slot[QRV_HOST_WRITE_WORD] = Service(&WriteWord);
+    r.slot[QRV_HOST_WRITE_LONG] = Service(&WriteLong);
+    r.slot[QRV_HOST_WRITE_MEMORY] = Service(&WriteMemory);
+    return r;
+}
+
+}  // namespace host
+
+// A glyph of the given depth for character index c: a ring with graded
+// coverage (or colours) and transparent holes, different for every c.
+std::vector<uint8_t> RawGlyph(int c, int depth) {
+    const int w = 5 + c % 4, h = 9;
+    const QrvRawGlyph header{w, h, depth, 0};
+    std::vector<uint8_t> raw(sizeof header + static_cast<size_t>(w) * h * (depth / 8), 0);
+    std::memcpy(raw.data(), &header, sizeof header);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int dx = 2 * x - (w - 1), dy = 2 * y - (h - 1), d = dx * dx + dy * dy;
+            if (d > w * w + 4 || d < (c % 3) * 6 || (x + y + c) % 5 == 0) continue;
+            const uint32_t v = static_cast<uint32_t>(40 + (x * 53 + y * 29 + c * 17) % 216);
+            uint8_t* p = raw.data() + sizeof header + (static_cast<size_t>(y) * w + x) * (depth / 8);
+            if (depth == 8) {
+                *p = static_cast<uint8_t>(c % 2 == 0 ? 255 : v);
+            } else {
+                const uint32_t argb = v << 24 | ((v * 3) & 0xFF) << 16 | ((x * 40) & 0xFF) << 8 | ((y * 28 + c) & 0xFF);
+                std::memcpy(p, &argb, 4);
+            }
+        }
+    return raw;
+}
+
+// A font of 96 characters; codes 65..72 have glyphs, 70 repeats 66's and 72 shares 65's.
+void* BuildFont(Scene& s, int depth) {
+    void* font = Q(CRF_Alloc)(96);
+    Q(CRF_SetChrDepth)(font, depth);
+    Q(CRF_SetMaxChrSize)(font, 8, 9);
+    Q(CRF_BackdropColour)(font, 0xFF203040u);
+    QrvChrInfo* info = static_cast<QrvChrInfo*>(Q(CRF_GetChrInfoPtr)(font, 0));
+    Q(RFCI_SetChrWidth)(info, 0, 3);
+    Q(RFCI_SetChrWidth)(info, 32, 4);
+    for (int c = 65; c <= 72; ++c) {
+        std::vector<uint8_t> raw = RawGlyph(c == 70 ? 66 : c, depth);
+        Q(RFCI_SetChrUnderHang)(info, c, c % 2);
+        Q(RFCI_SetChrWidth)(info, c, 5 + c % 4);
+        Q(RFCI_SetChrOverHang)(info, c, (c % 3) - 1);
+        if (c == 72) {
+            Q(CRF_SetChrBmp)(font, c, Q(CRF_GetChrBmp)(font, 65));
+            continue;
+        }
+        const intptr_t block = Q(CRF_CompressChr)(reinterpret_cast<QrvRawGlyph*>(raw.data()));
+        s.Fold(static_cast<uint32_t>(block != 0));
+        Q(CRF_SetChrBmp)(font, c, reinterpret_cast<void*>(host::BlockAddress(block)));
+    }
+    return font;
+}
+
+void Fonts(Scene& s) {
+    QrvHostRecord record = host::Record();
+    Q(GCF_Retrieve)(&record);
+    const int blocksBefore = host::liveBlocks;
+    char text[] = "ABCD EFGH\xC8" "AHFB";
+    char line[] = "HGFEDCBA ABCDEFGH";
+    for (int depth : {8, 32}) {
+        void* font = BuildFont(s, depth);
+        int32_t dup[96] = {};
+        Q(CRF_Find_Duplicate_Chr_Buffers)(font, dup);
+        for (int32_t d : dup) s.Fold(static_cast<uint32_t>(d));
+        s.Fold(static_cast<uint32_t>(Q(CRF_TextWidth)(font, text, 0)));
+        s.Fold(static_cast<uint32_t>(Q(CRF_TextHeight)(font, text, 0, 0)));
+        s.Fold(static_cast<uint32_t>(Q(CRF_TextHeight)(font, text, 5, 1)));
+        s.Fold(static_cast<uint32_t>(Q(CRF_GetMaxChrSize)(font, 1) + Q(CRF_GetChrDepth)(font)));
+        QrvChrInfo* info = static_cast<QrvChrInfo*>(Q(CRF_GetChrInfoPtr)(font, 0));
+        s.Fold(static_cast<uint32_t>(Q(RFCI_GetChrUnderHang)(info, 67) + 3 * Q(RFCI_GetChrOverHang)(info, 68)));
+
+        // The file image, byte for byte, and the font read back from it.
+        host::Stream image, saved;
+        Q(CRF_Write)(font, reinterpret_cast<intptr_t>(&image));
+        for (uint8_t b : image.bytes) s.Fold(b);
+        image.pos = 0;
+        void* back = Q(CRF_Read)(reinterpret_cast<intptr_t>(&image));
+        Q(CRF_Free)(font);
+        Q(CRF_Save)(back, reinterpret_cast<intptr_t>(&saved));
+        s.Fold(saved.bytes == image.bytes);
+        Q(CRF_Free)(back);
+        font = Q(CRF_Load)(reinterpret_cast<intptr_t>(&saved));
+        s.Fold(static_cast<uint32_t>(Q(CRF_GetBackdropColour)(font)));
+
+        // Every draw mode, in lines that cross each edge of the viewport.
+        s.Select();
+        for (int32_t mode = 0; mode <= 3; ++mode) {
+            Q(CRF_DrawMode)(font, mode);
+            s.Fold(static_cast<uint32_t>(Q(CRF_GetDrawMode)(font)));
+            const int32_t y = kTop - 4 + mode * 19 + (depth == 32 ? 9 : 0);
+            Q(CRF_Draw)(font, line, 0, kLeft - 13 + mode * 3, y, kColours[mode]);
+            Q(CRF_Draw)(font, text, 9, kRight - 40, y + 4, kColours[(mode + 1) % 5]);
+            Q(CRF_Draw)(font, text, 14, kLeft + 20, kBottom - 5 - mode, kColours[(mode + 3) % 5] | 0xFF000000u);
+        }
+        Q(CRF_Free)(font);
+    }
+    s.Fold(static_cast<uint32_t>(host::liveBlocks - blocksBefore));
+}
+
 // Every byte of the canvas outside the viewport, and the guard bands, still
 // hold the fill byte.
 bool OutsideIntact(Scene& s) {
@@ -759,7 +983,7 @@ bool OutsideIntact(Scene& s) {
 using Section = void (*)(Scene&);
 constexpr Section kSections[] = {
     LibraryState, Colours, Pixels, StripsAndLines, Shapes, Polygons, Blits, Surfaces, Textured, SceneCapture,
-    TilesAndSync, Memory, Maths, Collision,
+    TilesAndSync, Memory, Maths, Collision, Fonts,
 };
 
 }  // namespace

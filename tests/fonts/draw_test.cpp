@@ -1,0 +1,256 @@
+// Text drawing against a per-channel model of every renderer, in both kernel
+// sets; clipping at every viewport edge; the string walk.
+#include <random>
+#include <vector>
+
+#include "fonts/font_test_util.h"
+#include "primitives/packed.h"
+#include "support/canvas.h"
+
+namespace {
+
+using fonttest::Compress;
+using fonttest::RawGlyph;
+using qrvtest::Canvas;
+
+struct Channels {
+    int a, r, g, b;
+};
+
+Channels Split(uint32_t c) { return {int(c >> 24), int(c >> 16 & 255), int(c >> 8 & 255), int(c & 255)}; }
+
+// A stored pixel with its fields moved to the top of 8-bit channels.
+Channels Expand(uint32_t p, int format) {
+    switch (format) {
+        case 1: return {0, int(p >> 11 & 31) << 3, int(p >> 5 & 63) << 2, int(p & 31) << 3};
+        case 2: return {0, int(p >> 10 & 31) << 3, int(p >> 5 & 31) << 3, int(p & 31) << 3};
+        default: return Split(p);
+    }
+}
+
+uint32_t Pack(Channels c, int format) {
+    switch (format) {
+        case 1: return uint32_t(c.r >> 3) << 11 | uint32_t(c.g >> 2) << 5 | uint32_t(c.b >> 3);
+        case 2: return uint32_t(c.r >> 3) << 10 | uint32_t(c.g >> 3) << 5 | uint32_t(c.b >> 3);
+        case 3: return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | uint32_t(c.b);
+        default: return uint32_t(c.a) << 24 | uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | uint32_t(c.b);
+    }
+}
+
+int Mix(int under, int over, int a) { return under + ((over - under) * a >> 8); }
+
+// The pixel a renderer leaves for glyph value v over stored pixel d; false
+// when the cell draws nothing.
+bool Model(int format, int depth, int mode, uint32_t ink, uint32_t backdrop, uint32_t v, uint32_t d, uint32_t* out) {
+    const Channels i = Split(ink), k = Split(backdrop), dst = Expand(d, format);
+    Channels r{};
+    if (depth == 8) {
+        const int a = int(v) * (i.a + 1) >> 8;
+        if (mode == 0) r = {i.a * int(v) >> 8, i.r * int(v) >> 8, i.g * int(v) >> 8, i.b * int(v) >> 8};
+        else if (mode == 1) r = {format == 5 ? 255 : 0, Mix(dst.r, i.r, a), Mix(dst.g, i.g, a), Mix(dst.b, i.b, a)};
+        else if (mode == 2) r = {0, Mix(k.r, i.r, a), Mix(k.g, i.g, a), Mix(k.b, i.b, a)};
+        else return false;
+    } else {
+        const Channels p = Split(v);
+        const Channels m = {0, p.r * (i.r + 1) >> 8, p.g * (i.g + 1) >> 8, p.b * (i.b + 1) >> 8};
+        const int a = p.a * (i.a + 1) >> 8;
+        if (mode == 1) {
+            if (format <= 2 && i.a < 7) return false;
+            r = {0, Mix(dst.r, m.r, a), Mix(dst.g, m.g, a), Mix(dst.b, m.b, a)};
+        } else if (mode == 2) {
+            r = {0, Mix(k.r, m.r, a), Mix(k.g, m.g, a), Mix(k.b, m.b, a)};
+        } else {
+            r = m;
+        }
+    }
+    *out = Pack(r, format);
+    return true;
+}
+
+class Drawing : public fonttest::HostTest {
+protected:
+    void TearDown() override {
+        qrv::SetKernelSet(qrv::KernelSetNamed(nullptr));
+        fonttest::HostTest::TearDown();
+    }
+};
+
+struct Glyph {
+    int w, h, depth;
+    uint32_t key;
+    std::vector<uint32_t> px;
+    uint32_t At(int x, int y) const { return px[size_t(y) * w + x]; }
+};
+
+// Random pixels, a third of them transparent, with runs of every length.
+Glyph RandomGlyph(std::mt19937& rng, int w, int h, int depth, bool solid) {
+    Glyph g{w, h, depth, depth == 8 ? 0u : 0x00FFFFFFu, std::vector<uint32_t>(size_t(w) * h)};
+    for (auto& p : g.px) {
+        const bool clear = rng() % 3 == 0;
+        if (depth == 8) p = clear ? 0 : solid ? 255 : 1 + rng() % 255;
+        else p = clear ? g.key : static_cast<uint32_t>(rng()) & ~uint32_t(rng() % 4 == 0 ? 0 : 0x00000001);
+    }
+    return g;
+}
+
+// A font whose character 65 is the glyph, advancing by its width.
+void* FontOf(const Glyph& g, int mode, uint32_t backdrop) {
+    void* f = CRF_Alloc(128);
+    CRF_SetChrDepth(f, g.depth);
+    CRF_SetMaxChrSize(f, g.w, g.h);
+    CRF_DrawMode(f, mode);
+    CRF_BackdropColour(f, backdrop);
+    RFCI_SetChrWidth(CRF_GetChrInfoPtr(f, 0), 65, g.w);
+    CRF_SetChrBmp(f, 65, Compress(RawGlyph(g.w, g.h, g.depth, g.key, g.px)));
+    return f;
+}
+
+// Draws the glyph at (x, y) with the viewport given and checks every pixel of the canvas.
+void CheckDraw(Canvas& c, std::mt19937& rng, const Glyph& g, int mode, uint32_t ink, int x, int y, int vl, int vt,
+               int vr, int vb, const std::string& what) {
+    const uint32_t backdrop = rng();
+    void* f = FontOf(g, mode, backdrop);
+    c.Randomise(rng);
+    Canvas b = c;
+    QRV_SetBuffer(c.Base(), c.pitch, c.format);
+    QRV_SetBufferViewPort(vl, vt, vr, vb);
+    CRF_Draw(f, "A", 1, x, y, ink);
+    ASSERT_TRUE(c.GuardsIntact()) << what;
+    for (int py = 0; py < c.height; ++py)
+        for (int px = 0; px < c.width; ++px) {
+            uint32_t want = b.Get(px, py);
+            const int gx = px - x, gy = py - y;
+            if (px >= vl && px < vr && py >= vt && py < vb && gx >= 0 && gx < g.w && gy >= 0 && gy < g.h &&
+                g.At(gx, gy) != g.key) {
+                uint32_t drawn;
+                if (Model(c.format, g.depth, mode, ink, backdrop, g.At(gx, gy), want, &drawn)) want = drawn;
+            }
+            ASSERT_EQ(c.Get(px, py), want) << what << " at " << px << "," << py;
+        }
+    CRF_Free(f);
+}
+
+TEST_F(Drawing, EveryRendererGivesTheModelsPixels) {
+    std::mt19937 rng(61);
+    const uint32_t inks[] = {0xFFFFFFFFu, 0x00FF8040u, 0x06C08020u, 0x07102030u, 0x80FF00FFu};
+    for (int set = 0; set < qrv::kKernelSets; ++set) {
+        qrv::SetKernelSet(static_cast<qrv::KernelSet>(set));
+        for (int format : qrvtest::kAllFormats)
+            for (int depth : {8, 32})
+                for (int mode : {0, 1, 2, 3, 5})
+                    for (uint32_t ink : inks)
+                        for (int shape = 0; shape < 3; ++shape) {
+                            // Wide single rows give the long runs; solid coverage leaves the values out.
+                            const Glyph g = shape == 0   ? RandomGlyph(rng, 300, 1, depth, false)
+                                            : shape == 1 ? RandomGlyph(rng, 9, 7, depth, false)
+                                                         : RandomGlyph(rng, 13, 5, depth, true);
+                            Canvas c(g.w + 10, g.h + 4, format);
+                            CheckDraw(c, rng, g, mode, ink, 3, 2, 0, 0, c.width, c.height,
+                                      "set " + std::to_string(set) + " format " + std::to_string(format) + " depth " +
+                                          std::to_string(depth) + " mode " + std::to_string(mode) + " ink " +
+                                          std::to_string(ink) + " shape " + std::to_string(shape));
+                        }
+    }
+}
+
+TEST_F(Drawing, ClippedAtEveryViewportEdge) {
+    std::mt19937 rng(62);
+    const Glyph g = RandomGlyph(rng, 12, 10, 8, false);
+    const Glyph g32 = RandomGlyph(rng, 12, 10, 32, false);
+    // The viewport is [5, 25) x [4, 20) of a 30 x 24 canvas.
+    // Boxes ending 1 to 3 pixels inside the right edge (x 10 to 12) as well as further in.
+    const int positions[][2] = {{-7, 6},  {-11, 6}, {-12, 6}, {0, 6},   {5, 6},   {10, 6}, {11, 6}, {12, 6},
+                                {14, 6},  {18, 6},  {24, 6},  {25, 6},  {10, -5}, {10, -6}, {10, 0}, {10, 4},
+                                {10, 15}, {10, 19}, {10, 20}, {-3, -3}, {20, 16}, {-3, 16}, {20, -3}, {0, 0}};
+    for (int set = 0; set < qrv::kKernelSets; ++set) {
+        qrv::SetKernelSet(static_cast<qrv::KernelSet>(set));
+        for (int format : {1, 3, 4, 5})
+            for (const auto& p : positions)
+                for (const Glyph* glyph : {&g, &g32}) {
+                    Canvas c(30, 24, format);
+                    CheckDraw(c, rng, *glyph, 1, 0xC0A0B0C0u, p[0], p[1], 5, 4, 25, 20,
+                              "format " + std::to_string(format) + " at " + std::to_string(p[0]) + "," +
+                                  std::to_string(p[1]));
+                }
+    }
+    // Positions at the ends of the coordinate range draw nothing and stay in bounds.
+    Canvas c(30, 24, 4);
+    const Canvas before = c;
+    void* f = FontOf(g, 1, 0);
+    c.Select();
+    for (int32_t x : {INT32_MIN, INT32_MIN + 5, -100000, 100000, INT32_MAX - 5, INT32_MAX})
+        for (int32_t y : {INT32_MIN, INT32_MIN + 5, 3, INT32_MAX - 5, INT32_MAX}) {
+            if (y == 3 && x > -100 && x < 100) continue;
+            CRF_Draw(f, "AAAA", 4, x, y, 0xFFFFFFFF);
+        }
+    EXPECT_EQ(c.storage, before.storage);
+    CRF_Free(f);
+}
+
+TEST_F(Drawing, TheStringWalk) {
+    // Character 65: a 2 x 2 solid square, advance 1 + 2 + 1; character 0 advances 5.
+    void* f = CRF_Alloc(100);
+    QrvChrInfo* info = CRF_GetChrInfoPtr(f, 0);
+    info[65] = {1, 2, 1, {}};
+    info[0] = {0, 5, 0, {}};
+    CRF_SetChrDepth(f, 8);
+    CRF_SetMaxChrSize(f, 2, 2);
+    CRF_SetChrBmp(f, 65, Compress(RawGlyph(2, 2, 8, 0, {255, 255, 255, 255})));
+    Canvas c(40, 6, 4);
+    auto drawnColumns = [&](const char* text, int x, int y, int left, int right) {
+        c.Clear(0);
+        QRV_SetBuffer(c.Base(), c.pitch, 4);
+        QRV_SetBufferViewPort(left, 0, right, 6);
+        CRF_Draw(f, text, 0, x, y, 0xFF804020u);
+        std::string row;
+        for (int px = 0; px < c.width; ++px) row += c.Get(px, y < 0 ? 0 : y) != 0 ? '#' : '.';
+        return row;
+    };
+    // Glyph boxes start at x, x + 4, ...; the glyph is drawn at its box, the advance moves on.
+    EXPECT_EQ(drawnColumns("AAA", 2, 1, 0, 40), "..##..##..##............................");
+    // Left of the viewport: still advanced, clipped at the edge; a box ending
+    // at or before the edge is not rendered.
+    EXPECT_EQ(drawnColumns("AAA", -5, 1, 0, 40), "#..##...................................");
+    EXPECT_EQ(drawnColumns("AAA", -7, 1, 0, 40), ".##.....................................");
+    // A code past the table has no glyph and advances by character 0.
+    EXPECT_EQ(drawnColumns("A\xC8" "A", 0, 1, 0, 40), "##.......##.............................");
+    // Stops at the first box starting at or past the right edge.
+    EXPECT_EQ(drawnColumns("AAAAAAAAAA", 0, 1, 0, 9), "##..##..#...............................");
+    // Mode 0 without values: every run pixel is ramp[255].
+    c.Clear(0);
+    c.Select();
+    CRF_Draw(f, "A", 1, 0, 0, 0xFF804020u);
+    EXPECT_EQ(c.Get(0, 0), 0xFE7F3F1Fu);
+    // y at the bottom, or the box ending above the top, draws nothing.
+    QRV_SetBufferViewPort(0, 2, 40, 5);
+    c.Clear(0);
+    const Canvas blank = c;
+    CRF_Draw(f, "A", 1, 0, 5, 0xFFFFFFFF);
+    CRF_Draw(f, "A", 1, 0, -1, 0xFFFFFFFF);
+    CRF_Draw(f, "", 0, 0, 3, 0xFFFFFFFF);
+    CRF_Draw(f, nullptr, 1, 0, 3, 0xFFFFFFFF);
+    CRF_Draw(nullptr, "A", 1, 0, 3, 0xFFFFFFFF);
+    EXPECT_EQ(c.storage, blank.storage);
+    // Ink alpha 0 blends to nothing (5-6-5 pixels survive the round trip
+    // whole); a text without its zero byte is empty.
+    CRF_DrawMode(f, 1);
+    Canvas c16(40, 6, 1);
+    std::mt19937 rng(3);
+    c16.Randomise(rng);
+    const Canvas random = c16;
+    c16.Select();
+    CRF_Draw(f, "AAA", 3, 0, 2, 0x00FFFFFF);
+    std::vector<uint8_t> unterminated(33000, 'A');
+    CRF_Draw(f, unterminated.data(), 0, 0, 2, 0xFFFFFFFF);
+    EXPECT_EQ(c16.storage, random.storage);
+    // A font depth other than 8 or 32, or a format outside 1..5, draws nothing.
+    CRF_SetChrDepth(f, 16);
+    CRF_Draw(f, "A", 1, 0, 2, 0xFFFFFFFF);
+    CRF_SetChrDepth(f, 8);
+    QRV_SetBuffer(c16.Base(), c16.pitch, 6);
+    CRF_Draw(f, "A", 1, 0, 2, 0xFFFFFFFF);
+    EXPECT_EQ(c16.storage, random.storage);
+    CRF_Free(f);
+}
+
+}  // namespace

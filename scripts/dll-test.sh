@@ -25,6 +25,7 @@ for kernels in sse2 scalar; do
   [ "$(hashes "$out/x86-64.$kernels" | wc -l)" -eq 10 ] || { echo "FAIL the x86-64 scene drew nothing"; linux=1; }
   bash scripts/run-wine.sh build/win32/tests/dll/quorvel_dll_test.exe build/win32/quorvel.dll > "$out/dll.$kernels"
   wine_status=$?
+  sed -i 's/\r$//' "$out/dll.$kernels"  # the Windows program ends its lines with CR LF
   if [ $wine_status -eq 77 ]; then
     echo "SKIPPED the DLL under wine with kernel set $kernels: this machine cannot run 32-bit programs"
     skipped=1

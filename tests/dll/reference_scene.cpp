@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -999,6 +1001,22 @@ Result Draw(int32_t format, int32_t mmxState) {
             s.hash *= 1099511628211ull;
         }
     return {s.hash, OutsideIntact(s)};
+}
+
+int DrawAll() {
+    const char* kernels = std::getenv("QUORVEL_SIMD");
+    int failures = 0;
+    for (int32_t format : kFormats)
+        for (int32_t mmx : kMmxStates) {
+            const Result r = Draw(format, mmx);
+            std::printf("format %d mmx %d kernels %s hash %016llx\n", format, mmx, kernels ? kernels : "default",
+                        static_cast<unsigned long long>(r.hash));
+            if (!r.outsideIntact) {
+                std::printf("FAIL format %d mmx %d wrote outside the viewport\n", format, mmx);
+                ++failures;
+            }
+        }
+    return failures;
 }
 
 }  // namespace scene

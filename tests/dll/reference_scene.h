@@ -16,6 +16,10 @@ struct Result {
 // given MMX state. The library must be initialised.
 Result Draw(int32_t format, int32_t mmxState);
 
+// Draws every (format, MMX state), prints one hash line each, and returns
+// how many wrote outside the viewport.
+int DrawAll();
+
 // Formats and MMX states the scene is drawn in.
 inline constexpr int32_t kFormats[] = {1, 2, 3, 4, 5};
 inline constexpr int32_t kMmxStates[] = {0, 1};

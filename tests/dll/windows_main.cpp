@@ -77,7 +77,6 @@ int main(int argc, char** argv) {
             ++failures;
         }
     }
-    const char* kernels = std::getenv("QUORVEL_SIMD");
     // 1, or -1 where no display driver offers a vertical blank (headless wine).
     const int32_t init = checked::QRV_Init_Lib();
     std::printf("QRV_Init_Lib returned %d\n", init);
@@ -85,16 +84,7 @@ int main(int argc, char** argv) {
         std::printf("FAIL QRV_Init_Lib returned neither 1 nor -1\n");
         ++failures;
     }
-    for (int32_t format : scene::kFormats)
-        for (int32_t mmx : scene::kMmxStates) {
-            const scene::Result r = scene::Draw(format, mmx);
-            std::printf("format %d mmx %d kernels %s hash %016llx\n", format, mmx, kernels ? kernels : "default",
-                        static_cast<unsigned long long>(r.hash));
-            if (!r.outsideIntact) {
-                std::printf("FAIL format %d mmx %d wrote outside the viewport\n", format, mmx);
-                ++failures;
-            }
-        }
+    failures += scene::DrawAll();
     checked::QRV_Close_Lib();
     int uncalled = 0;
     for (int i = 0; i < kExportCount; ++i)

@@ -3,8 +3,9 @@
 # quorvel.dll under wine, in both kernel sets, and checks that every build
 # gives the same hash for every (format, MMX state, kernel set). Expects the
 # release, x86 and win32 presets to be built.
-# Exit status: 0 all agree; 1 the Linux builds fail or disagree; 3 only the
-# DLL run fails or disagrees.
+# Exit status: 0 all agree; 1 the Linux builds fail or disagree; 3 the DLL
+# test ran and failed or disagreed; 4 the Linux builds agree but the DLL test
+# could not be run here (no 32-bit support, or wine would not start).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 out=$(mktemp -d)
@@ -28,6 +29,11 @@ for kernels in sse2 scalar; do
   sed -i 's/\r$//' "$out/dll.$kernels"  # the Windows program ends its lines with CR LF
   if [ $wine_status -eq 77 ]; then
     echo "SKIPPED the DLL under wine with kernel set $kernels: this machine cannot run 32-bit programs"
+    skipped=1
+  elif [ ! -s "$out/dll.$kernels" ]; then
+    # The program prints before it does anything else, so no output at all
+    # means that wine itself did not start it.
+    echo "SKIPPED the DLL under wine with kernel set $kernels: wine did not start (status $wine_status)"
     skipped=1
   else
     if [ $wine_status -ne 0 ]; then
@@ -53,7 +59,8 @@ elif [ $dll -ne 0 ]; then
   echo "reference scene: x86-64 and i686 agree; the DLL under wine FAILED"
   exit 3
 elif [ $skipped -eq 1 ]; then
-  echo "reference scene: x86-64 and i686 agree in both kernel sets; the DLL was NOT run (no 32-bit support here)"
+  echo "reference scene: x86-64 and i686 agree in both kernel sets; the DLL was NOT run here"
+  exit 4
 else
   echo "reference scene: x86-64, i686 and the DLL under wine agree in both kernel sets"
 fi

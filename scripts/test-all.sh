@@ -19,14 +19,15 @@ echo "=== exports"
 bash scripts/check-exports.sh src/exports/exports.tsv build/release/libquorvel.so build/win32/quorvel.dll
 bash scripts/check-exports.sh src/exports/exports.tsv build/x86/libquorvel.so | tail -1
 echo "=== reference scene: x86-64, i686 and the DLL under wine"
-# The DLL's own failures gate the run once QRV_DLL_STRICT=1; until the DLL
-# has been seen to pass under wine they are reported loudly and the run goes on.
+# Any failure of the DLL test program fails the run. A machine where wine
+# cannot start at all is reported loudly and the run goes on, unless
+# QRV_DLL_STRICT=1 asks for the DLL run to be required.
 set +e
 bash scripts/dll-test.sh
 scene_status=$?
 set -e
-if [ $scene_status -eq 3 ] && [ "${QRV_DLL_STRICT:-0}" != 1 ]; then
-  echo "WARNING: the DLL under wine failed (see above); not fatal without QRV_DLL_STRICT=1"
+if [ $scene_status -eq 4 ] && [ "${QRV_DLL_STRICT:-0}" != 1 ]; then
+  echo "WARNING: the DLL under wine could not be run on this machine (see above)"
 elif [ $scene_status -ne 0 ]; then
   exit $scene_status
 fi

@@ -52,6 +52,9 @@ CallFrame Invoke(int index, const uint32_t* words, int count, bool floatResult) 
 int main(int argc, char** argv) {
     using namespace dlltest;
     const char* path = argc > 1 ? argv[1] : "quorvel.dll";
+    // The first line tells the script that wine started us, whatever follows.
+    std::printf("loading %s\n", path);
+    std::fflush(stdout);
     HMODULE dll = LoadLibraryA(path);
     if (dll == nullptr) {
         std::printf("FAIL cannot load %s (error %lu)\n", path, GetLastError());

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "primitives/packed.h"
+#include "bench_common.h"
 #include "quorvel.h"
 #include "quorvel_host.h"
 
@@ -193,7 +194,7 @@ int RegisterText() {
     auto add = [&](const char* impl, auto fn) {
         benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.2)->Unit(benchmark::kMicrosecond);
     };
-    add("quorvel", [](benchmark::State& s) { QuorvelText(s, qrv::KernelSet::Sse2); });
+    add("quorvel", [](benchmark::State& s) { QuorvelText(s, qrvbench::BestKernelSet()); });
     add("quorvel-scalar", [](benchmark::State& s) { QuorvelText(s, qrv::KernelSet::Scalar); });
     add("cairo", CairoText);
     add("sdl2_ttf", SdlTtfText);

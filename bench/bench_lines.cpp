@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {

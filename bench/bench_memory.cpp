@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {

@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "primitives/packed.h"
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {
@@ -73,16 +74,8 @@ Corners CornersOf(const Placement& p) {
     return k;
 }
 
-struct Frame {
-    int pitch = kWidth * 4;
-    uint8_t* pixels;
-    Frame() {
-        pixels = static_cast<uint8_t*>(std::aligned_alloc(64, static_cast<size_t>(pitch) * kHeight));
-        std::memset(pixels, 0x55, static_cast<size_t>(pitch) * kHeight);
-    }
-    ~Frame() { std::free(pixels); }
-    Frame(const Frame&) = delete;
-    Frame& operator=(const Frame&) = delete;
+struct Frame : qrvbench::Frame {
+    Frame() : qrvbench::Frame(kWidth, kHeight, 4) {}
 };
 
 void Report(benchmark::State& state) {
@@ -130,7 +123,7 @@ void QuorvelQuads(benchmark::State& state, Kind kind, bool rotated, qrv::KernelS
         benchmark::ClobberMemory();
     }
     TPD_Free(tpd);
-    qrv::SetKernelSet(qrv::KernelSet::Sse2);
+    qrv::SetKernelSet(qrvbench::BestKernelSet());
     Report(state);
 }
 
@@ -252,7 +245,7 @@ int RegisterTextured() {
             auto add = [&](const char* impl, auto fn) {
                 benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.3)->Unit(benchmark::kMillisecond);
             };
-            add("quorvel", [=](benchmark::State& st) { QuorvelQuads(st, kind, rotated, qrv::KernelSet::Sse2); });
+            add("quorvel", [=](benchmark::State& st) { QuorvelQuads(st, kind, rotated, qrvbench::BestKernelSet()); });
             add("quorvel-scalar", [=](benchmark::State& st) { QuorvelQuads(st, kind, rotated, qrv::KernelSet::Scalar); });
             add("sdl2-copyex", [=](benchmark::State& st) { SdlCopyEx(st, kind, rotated); });
             add("sdl2-geometry", [=](benchmark::State& st) { SdlGeometry(st, kind, rotated); });

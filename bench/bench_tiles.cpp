@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "primitives/packed.h"
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {
@@ -70,7 +71,7 @@ void QuorvelTileMap(benchmark::State& state, TileFormat f, qrv::KernelSet set) {
         QRV_Blit_Tile_Array(nullptr, w.map.data(), kCols, kRows, kTileSide, kTileSide, 0, 0, 0);
         benchmark::ClobberMemory();
     }
-    qrv::SetKernelSet(qrv::KernelSet::Sse2);
+    qrv::SetKernelSet(qrvbench::BestKernelSet());
     Report(state, double(kMapWidth) * kMapHeight);
 }
 
@@ -122,7 +123,7 @@ void QuorvelSquares(benchmark::State& state, qrv::KernelSet set) {
         QRV_R2D2(frame.data, 0, kDemoWidth, kDemoHeight);
         benchmark::ClobberMemory();
     }
-    qrv::SetKernelSet(qrv::KernelSet::Sse2);
+    qrv::SetKernelSet(qrvbench::BestKernelSet());
     Report(state, double(kSquares) * kSquareSide * kSquareSide);
 }
 
@@ -154,13 +155,13 @@ int RegisterTiles() {
     };
     for (const TileFormat& f : kTileFormats) {
         const std::string map = std::string("tiles/map/") + f.name + "/40x25x32x32/";
-        add(map + "quorvel", [f](benchmark::State& s) { QuorvelTileMap(s, f, qrv::KernelSet::Sse2); });
+        add(map + "quorvel", [f](benchmark::State& s) { QuorvelTileMap(s, f, qrvbench::BestKernelSet()); });
         add(map + "quorvel-scalar", [f](benchmark::State& s) { QuorvelTileMap(s, f, qrv::KernelSet::Scalar); });
         add(map + "memcpy", [f](benchmark::State& s) { MemcpyTileMap(s, f); });
         add(map + "sdl2", [f](benchmark::State& s) { SdlTileMap(s, f); });
     }
     const std::string squares = "tiles/r2d2/xrgb32/800x600x4096/";
-    add(squares + "quorvel", [](benchmark::State& s) { QuorvelSquares(s, qrv::KernelSet::Sse2); });
+    add(squares + "quorvel", [](benchmark::State& s) { QuorvelSquares(s, qrvbench::BestKernelSet()); });
     add(squares + "quorvel-scalar", [](benchmark::State& s) { QuorvelSquares(s, qrv::KernelSet::Scalar); });
     add(squares + "pixman", PixmanSquares);
     return 0;

@@ -58,7 +58,8 @@ inline qrv::KernelSet BestKernelSet() {
 // Rates per second of wall time over all iterations: Mpix/s of pixels written,
 // and, where the work is counted in items, "<unit>/s" too (shapes, chars, pairs).
 inline void ReportPixels(benchmark::State& state, double pixelsPerIteration) {
-    state.counters["Mpix/s"] = benchmark::Counter(pixelsPerIteration / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["Mpix/s"] =
+        benchmark::Counter(pixelsPerIteration / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 inline void ReportItems(benchmark::State& state, const char* unit, double itemsPerIteration) {

@@ -180,10 +180,12 @@ void CairoFill(benchmark::State& state, Op op, Size size) {
 int RegisterFills() {
     for (const Op& op : kOps) {
         for (const Size& size : qrvbench::kSizes) {
-            const std::string base = std::string("fill/") + op.name + "/" + FormatName(op.format) + "/" + size.name + "/";
+            const std::string base =
+                std::string("fill/") + op.name + "/" + FormatName(op.format) + "/" + size.name + "/";
             auto add = [&](const char* impl, auto fn) { qrvbench::Register(base + impl, fn); };
             add("quorvel", [op, size](benchmark::State& s) { QuorvelFill(s, op, size, qrvbench::BestKernelSet()); });
-            add("quorvel-scalar", [op, size](benchmark::State& s) { QuorvelFill(s, op, size, qrv::KernelSet::Scalar); });
+            add("quorvel-scalar",
+                [op, size](benchmark::State& s) { QuorvelFill(s, op, size, qrv::KernelSet::Scalar); });
             add("memset", [op, size](benchmark::State& s) { MemsetFill(s, op, size); });
             add("pixman", [op, size](benchmark::State& s) { PixmanFill(s, op, size); });
             add("sdl2", [op, size](benchmark::State& s) { SdlFill(s, op, size); });

@@ -1,6 +1,7 @@
 // Lines: QRV_WriteLine beside SDL2's software renderer and cairo (1-pixel,
-// no antialiasing) drawing the same set of lines. Names are
-// line/<op>/<format>/<length>/<impl>; Mpix/s counts the pixels of the lines.
+// no antialiasing) drawing the same set of lines on a 1920x1080 frame: lines
+// as long as the size is wide (8, 64, 256 pixels; 1080 for the frame size).
+// Names are line/<op>/<format>/<size>/<impl>; Mpix/s counts the lines' pixels.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -18,7 +19,7 @@
 
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480, kLines = 256;
+constexpr int kWidth = 1920, kHeight = 1080, kLines = 256;
 
 struct Line {
     int x1, y1, x2, y2;
@@ -114,12 +115,11 @@ int RegisterLines() {
     struct Op { const char* name; int mode; int format; };
     const Op ops[] = {{"replace", 1, 4}, {"add", 64, 4}, {"replace", 1, 1}, {"add", 64, 1}};
     for (const Op& op : ops) {
-        for (int length : {8, 64, 400}) {
-            const std::string base = std::string("line/") + op.name + "/" + (op.format == 1 ? "565" : "xrgb32") +
-                                     "/" + std::to_string(length) + "px/";
-            auto add = [&](const char* impl, auto fn) {
-                benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.05)->Unit(benchmark::kMicrosecond);
-            };
+        for (const qrvbench::Size& size : qrvbench::kSizes) {
+            const int length = std::min(size.width, kHeight);
+            const std::string base =
+                std::string("line/") + op.name + "/" + (op.format == 1 ? "565" : "xrgb32") + "/" + size.name + "/";
+            auto add = [&](const char* impl, auto fn) { qrvbench::Register(base + impl, fn); };
             const int mode = op.mode, format = op.format;
             add("quorvel", [=](benchmark::State& s) { QuorvelLines(s, format, mode, length); });
             add("sdl2", [=](benchmark::State& s) { SdlLines(s, format, mode, length); });

@@ -32,7 +32,8 @@ struct ShapeSet {
     const char* name;
     int side, count;
 };
-constexpr ShapeSet kShapeSets[] = {{"8x8", 8, 10000}, {"64x64", 64, 1000}, {"256x256", 256, 40}, {"1920x1080", 1080, 4}};
+constexpr ShapeSet kShapeSets[] = {
+    {"8x8", 8, 10000}, {"64x64", 64, 1000}, {"256x256", 256, 40}, {"1920x1080", 1080, 4}};
 
 struct Triangle {
     int32_t x[3], y[3];
@@ -78,7 +79,8 @@ std::vector<Circle> RandomCircles(const ShapeSet& set) {
 double TriangleArea(const std::vector<Triangle>& tris) {
     double area = 0;
     for (const Triangle& t : tris)
-        area += std::fabs(double(t.x[1] - t.x[0]) * (t.y[2] - t.y[0]) - double(t.x[2] - t.x[0]) * (t.y[1] - t.y[0])) / 2;
+        area +=
+            std::fabs(double(t.x[1] - t.x[0]) * (t.y[2] - t.y[0]) - double(t.x[2] - t.x[0]) * (t.y[1] - t.y[0])) / 2;
     return area;
 }
 
@@ -172,13 +174,16 @@ void SdlShapes(benchmark::State& state, Shape shape, ShapeSet shapes) {
 void CairoShapes(benchmark::State& state, Shape shape, ShapeSet shapes) {
     const int radius = shapes.side / 2;
     Frame f;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(f.pixels, CAIRO_FORMAT_RGB24, kWidth, kHeight, f.pitch);
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(f.pixels, CAIRO_FORMAT_RGB24, kWidth, kHeight, f.pitch);
     cairo_t* cr = cairo_create(surface);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     const auto tris = RandomTriangles(shapes);
     const auto circles = RandomCircles(shapes);
-    auto rgb = [&](uint32_t c) { cairo_set_source_rgb(cr, (c >> 16 & 0xFF) / 255.0, (c >> 8 & 0xFF) / 255.0, (c & 0xFF) / 255.0); };
+    auto rgb = [&](uint32_t c) {
+        cairo_set_source_rgb(cr, (c >> 16 & 0xFF) / 255.0, (c >> 8 & 0xFF) / 255.0, (c & 0xFF) / 255.0);
+    };
     cairo_pattern_t* mesh = nullptr;
     if (shape == Shape::GouraudTriangle) {
         // One mesh of triangular patches, each with its three vertex colours.
@@ -190,7 +195,8 @@ void CairoShapes(benchmark::State& state, Shape shape, ShapeSet shapes) {
             cairo_mesh_pattern_line_to(mesh, t.x[2], t.y[2]);
             for (int i = 0; i < 3; ++i)
                 cairo_mesh_pattern_set_corner_color_rgb(mesh, i, (t.colour[i] >> 16 & 0xFF) / 255.0,
-                                                        (t.colour[i] >> 8 & 0xFF) / 255.0, (t.colour[i] & 0xFF) / 255.0);
+                                                        (t.colour[i] >> 8 & 0xFF) / 255.0,
+                                                        (t.colour[i] & 0xFF) / 255.0);
             cairo_mesh_pattern_end_patch(mesh);
         }
         cairo_set_operator(cr, CAIRO_OPERATOR_OVER);

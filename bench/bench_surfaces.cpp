@@ -168,7 +168,8 @@ int RegisterSurfaces() {
         for (int bilinear = 0; bilinear < 2; ++bilinear) {
             const std::string base =
                 std::string("surface/scale-") + (bilinear ? "bilinear" : "nearest") + "/xrgb32/" + z.name + "/";
-            add(base + "quorvel", [=](benchmark::State& s) { QuorvelScale(s, z, bilinear, qrvbench::BestKernelSet()); });
+            add(base + "quorvel",
+                [=](benchmark::State& s) { QuorvelScale(s, z, bilinear, qrvbench::BestKernelSet()); });
             add(base + "quorvel-scalar",
                 [=](benchmark::State& s) { QuorvelScale(s, z, bilinear, qrv::KernelSet::Scalar); });
             add(base + "pixman", [=](benchmark::State& s) { PixmanScale(s, z, bilinear); });

@@ -86,7 +86,8 @@ void MemcpyTileMap(benchmark::State& state, TileFormat f) {
             for (int c = 0; c < kCols; ++c) {
                 const uint8_t* s = sheet + static_cast<size_t>(w.map[r * kCols + c]) * kTileSide * w.sheet.pitch;
                 uint8_t* d = screen + static_cast<size_t>(r) * kTileSide * w.screen.pitch + c * rowBytes;
-                for (int y = 0; y < kTileSide; ++y) std::memcpy(d + y * w.screen.pitch, s + y * w.sheet.pitch, rowBytes);
+                for (int y = 0; y < kTileSide; ++y)
+                    std::memcpy(d + y * w.screen.pitch, s + y * w.sheet.pitch, rowBytes);
             }
         benchmark::ClobberMemory();
     }
@@ -127,10 +128,8 @@ void QuorvelSquares(benchmark::State& state, qrv::KernelSet set) {
     Report(state, double(kSquares) * kSquareSide * kSquareSide);
 }
 
-void PixmanSquares(benchmark::State& state) {
-    Pixels frame(kDemoWidth, kDemoHeight, 3);
-    pixman_image_t* image =
-        pixman_image_create_bits(PIXMAN_x8r8g8b8, kDemoWidth, kDemoHeight, frame.data, frame.pitch);
+// Squares at random places in the frame, as many as a step draws.
+std::vector<pixman_box32_t> SquareBoxes() {
     std::mt19937 rng(4);
     std::vector<pixman_box32_t> boxes(kSquares);
     for (pixman_box32_t& b : boxes) {
@@ -139,6 +138,32 @@ void PixmanSquares(benchmark::State& state) {
         b.x2 = b.x1 + kSquareSide;
         b.y2 = b.y1 + kSquareSide;
     }
+    return boxes;
+}
+
+// The memory limit of a step: memcpy reading and writing each square's bytes
+// (from a second frame into the same place of the first).
+void MemcpySquares(benchmark::State& state) {
+    Pixels frame(kDemoWidth, kDemoHeight, 3), from(kDemoWidth, kDemoHeight, 5);
+    const auto boxes = SquareBoxes();
+    const auto* src = reinterpret_cast<const uint8_t*>(from.data);
+    auto* dst = reinterpret_cast<uint8_t*>(frame.data);
+    for (auto _ : state) {
+        for (const pixman_box32_t& b : boxes)
+            for (int32_t y = b.y1; y < b.y2; ++y) {
+                const size_t at = static_cast<size_t>(y) * frame.pitch + static_cast<size_t>(b.x1) * 4;
+                std::memcpy(dst + at, src + at, kSquareSide * 4);
+            }
+        benchmark::ClobberMemory();
+    }
+    Report(state, double(kSquares) * kSquareSide * kSquareSide);
+}
+
+void PixmanSquares(benchmark::State& state) {
+    Pixels frame(kDemoWidth, kDemoHeight, 3);
+    pixman_image_t* image =
+        pixman_image_create_bits(PIXMAN_x8r8g8b8, kDemoWidth, kDemoHeight, frame.data, frame.pitch);
+    const auto boxes = SquareBoxes();
     // Alpha 128 over the frame, premultiplied as pixman takes it.
     const pixman_color_t colour{0x4040, 0x2020, 0x6060, 0x8080};
     for (auto _ : state) {
@@ -150,9 +175,7 @@ void PixmanSquares(benchmark::State& state) {
 }
 
 int RegisterTiles() {
-    auto add = [](const std::string& name, auto fn) {
-        benchmark::RegisterBenchmark(name.c_str(), fn)->MinTime(0.2)->Unit(benchmark::kMicrosecond);
-    };
+    auto add = [](const std::string& name, auto fn) { qrvbench::Register(name, fn, 0.2); };
     for (const TileFormat& f : kTileFormats) {
         const std::string map = std::string("tiles/map/") + f.name + "/40x25x32x32/";
         add(map + "quorvel", [f](benchmark::State& s) { QuorvelTileMap(s, f, qrvbench::BestKernelSet()); });
@@ -164,6 +187,7 @@ int RegisterTiles() {
     add(squares + "quorvel", [](benchmark::State& s) { QuorvelSquares(s, qrvbench::BestKernelSet()); });
     add(squares + "quorvel-scalar", [](benchmark::State& s) { QuorvelSquares(s, qrv::KernelSet::Scalar); });
     add(squares + "pixman", PixmanSquares);
+    add(squares + "memcpy", MemcpySquares);
     return 0;
 }
 

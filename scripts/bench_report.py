@@ -90,8 +90,11 @@ def fmt(v, unit=""):
 
 def meets(op, size, peer_ratio, memory_ratio):
     """Whether the row reaches its figure: 0.9 of the memory limit at the two
-    large sizes for memory-bound operations, else 1.5x the fastest peer from
-    64x64 up and par at 8x8."""
+    large sizes for memory-bound operations, a demo step within 1.5x of the
+    memcpy time of its bytes, else 1.5x the fastest peer from 64x64 up and par
+    at 8x8."""
+    if op.startswith("tiles/r2d2") and memory_ratio is not None:
+        return "yes" if memory_ratio >= 1 / 1.5 else "no"
     if op.startswith(MEMORY_BOUND) and memory_ratio is not None:
         if size in ("8x8", "64x64"):
             return "" if peer_ratio is None else ("yes" if peer_ratio >= 1.0 else "no")

@@ -39,7 +39,8 @@ bool ReadRows(const char* path, std::vector<Row>& rows) {
     while (std::getline(in, line)) {
         std::stringstream fields(line);
         std::string op, size, ratio;
-        if (!std::getline(fields, op, ',') || !std::getline(fields, size, ',') || !std::getline(fields, ratio)) continue;
+        if (!std::getline(fields, op, ',') || !std::getline(fields, size, ',') || !std::getline(fields, ratio))
+            continue;
         int s = 0;
         while (s < 4 && size != kSizes[s]) ++s;
         const double r = std::strtod(ratio.c_str(), nullptr);
@@ -67,10 +68,11 @@ void Fill(int x0, int y0, int x1, int y1, uint32_t rgb) {
 void DrawText(int x, int y, const std::string& text, uint32_t rgb, int scale = 2) {
     static const uint16_t kSlash[5] = {1, 1, 2, 4, 4}, kGreater[5] = {4, 2, 1, 2, 4}, kDot[5] = {0, 0, 0, 0, 2};
     for (char ch : text) {
-        const uint16_t* rows = ch == '/'   ? kSlash
-                               : ch == '>' ? kGreater
-                               : ch == '.' ? kDot
-                                           : qrvtools::GlyphBits(static_cast<char>(std::toupper(static_cast<unsigned char>(ch))));
+        const uint16_t* rows =
+            ch == '/'   ? kSlash
+            : ch == '>' ? kGreater
+            : ch == '.' ? kDot
+                        : qrvtools::GlyphBits(static_cast<char>(std::toupper(static_cast<unsigned char>(ch))));
         for (int r = 0; r < 5; ++r)
             for (int c = 0; c < 3; ++c)
                 if (rows[r] & (4 >> c))

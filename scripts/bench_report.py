@@ -40,7 +40,7 @@ NOTES = [
 ]
 
 # Operations whose goal is the memory limit rather than the peers.
-MEMORY_BOUND = ("fill/replace", "blit/copy", "blit/keycopy", "blit/convert", "memory/")
+MEMORY_BOUND = ("fill/", "blit/copy", "blit/keycopy", "blit/convert", "memory/", "tiles/map")
 
 
 def rate(run):

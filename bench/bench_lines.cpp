@@ -41,11 +41,9 @@ std::vector<Line> MakeLines(int length, uint64_t& pixels) {
     return lines;
 }
 
-struct Frame {
-    int format, bpp, pitch;
-    std::vector<uint8_t> pixels;
-    explicit Frame(int f) : format(f), bpp(f == 1 ? 2 : 4), pitch(kWidth * (f == 1 ? 2 : 4)),
-                            pixels(static_cast<size_t>(pitch) * kHeight, 0x55) {}
+struct Frame : qrvbench::Frame {
+    int format, bpp;
+    explicit Frame(int f) : qrvbench::Frame(kWidth, kHeight, f == 1 ? 2 : 4), format(f), bpp(f == 1 ? 2 : 4) {}
 };
 
 void Report(benchmark::State& state, uint64_t pixels) {
@@ -57,7 +55,7 @@ void QuorvelLines(benchmark::State& state, int format, int mode, int length) {
     uint64_t pixels;
     const auto lines = MakeLines(length, pixels);
     Frame f(format);
-    QRV_SetBuffer(f.pixels.data(), f.pitch, format);
+    QRV_SetBuffer(f.pixels, f.pitch, format);
     QRV_SetBufferViewPort(0, 0, kWidth, kHeight);
     for (auto _ : state) {
         for (const Line& l : lines) QRV_WriteLine(l.x1, l.y1, l.x2, l.y2, 0x00406080, mode);
@@ -70,7 +68,7 @@ void SdlLines(benchmark::State& state, int format, int mode, int length) {
     uint64_t pixels;
     const auto lines = MakeLines(length, pixels);
     Frame f(format);
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(f.pixels.data(), kWidth, kHeight, f.bpp * 8, f.pitch,
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(f.pixels, kWidth, kHeight, f.bpp * 8, f.pitch,
                                                         format == 1 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888);
     SDL_Renderer* r = SDL_CreateSoftwareRenderer(s);
     SDL_SetRenderDrawBlendMode(r, mode == 64 ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_NONE);
@@ -90,7 +88,7 @@ void CairoLines(benchmark::State& state, int format, int mode, int length) {
     const auto lines = MakeLines(length, pixels);
     Frame f(format);
     cairo_surface_t* s = cairo_image_surface_create_for_data(
-        f.pixels.data(), format == 1 ? CAIRO_FORMAT_RGB16_565 : CAIRO_FORMAT_RGB24, kWidth, kHeight, f.pitch);
+        f.pixels, format == 1 ? CAIRO_FORMAT_RGB16_565 : CAIRO_FORMAT_RGB24, kWidth, kHeight, f.pitch);
     cairo_t* cr = cairo_create(s);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_line_width(cr, 1.0);

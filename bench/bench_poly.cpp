@@ -243,7 +243,7 @@ void QuorvelGouraudFrame(benchmark::State& state, int format, int mode, qrv::Ker
         benchmark::ClobberMemory();
     }
     qrv::SetKernelSet(qrvbench::BestKernelSet());
-    Report(state, double(kWidth) * kHeight, 1);
+    qrvbench::ReportPixels(state, double(kWidth) * kHeight);
 }
 
 int RegisterPolygons() {

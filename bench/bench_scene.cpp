@@ -38,10 +38,10 @@ std::vector<QrvSceneRecord> World(int kind) {
     return world;
 }
 
-struct Frame {
-    std::vector<uint8_t> pixels = std::vector<uint8_t>(size_t{kWidth} * 4 * kHeight, 0x55);
+struct Frame : qrvbench::Frame {
+    Frame() : qrvbench::Frame(kWidth, kHeight, 4) {}
     void Select() {
-        QRV_SetBuffer(pixels.data(), kWidth * 4, kFormat);
+        QRV_SetBuffer(pixels, pitch, kFormat);
         QRV_SetBufferViewPort(0, 0, kWidth, kHeight);
     }
 };

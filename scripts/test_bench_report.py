@@ -1,6 +1,7 @@
 """Checks bench_report.py on made-up benchmark output: python3 scripts/test_bench_report.py"""
 import json
 import os
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -63,6 +64,21 @@ class ReportTest(unittest.TestCase):
         ])
         r = rows[("poly/flat-tri/xrgb32", "64x64")]
         self.assertEqual((r["quorvel"], r["unit"], r["peer"]), (7.0, "shapes/s", None))
+
+    def test_chart_tool_writes_a_png(self):
+        tool = os.environ.get("QRV_BENCH_CHART", "build/release/tools/bench-chart/quorvel_bench_chart")
+        if not os.path.exists(tool):
+            self.skipTest(f"{tool} not built")
+        with tempfile.TemporaryDirectory() as d:
+            csv, png = os.path.join(d, "r.csv"), os.path.join(d, "r.png")
+            with open(csv, "w") as f:
+                f.write("fill/add/565,8x8,0.5\nfill/add/565,1920x1080,12\nblit/copy/xrgb32,64x64,1.6\n")
+            subprocess.run([tool, csv, png], check=True)
+            with open(png, "rb") as f:
+                self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n")
+            empty = os.path.join(d, "empty.csv")
+            open(empty, "w").close()
+            self.assertNotEqual(subprocess.run([tool, empty, png]).returncode, 0)
 
 
 if __name__ == "__main__":

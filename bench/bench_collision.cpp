@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "primitives/packed.h"
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {
@@ -232,7 +233,7 @@ void SpanPairs(benchmark::State& state, Kind kind, Sets set, qrv::KernelSet kern
         }
         benchmark::DoNotOptimize(hits);
     }
-    qrv::SetKernelSet(qrv::KernelSet::Sse2);
+    qrv::SetKernelSet(qrvbench::BestKernelSet());
     Report(state, hits);
 }
 
@@ -264,10 +265,8 @@ int RegisterCollision() {
             const std::string base = std::string("collision/") + k.name + "/64x64/" + ps.name + "/";
             const Kind kind = k.kind;
             const Sets set = ps.set;
-            auto add = [&](const char* impl, auto fn) {
-                benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.2)->Unit(benchmark::kMicrosecond);
-            };
-            add("quorvel", [=](benchmark::State& st) { SpanPairs(st, kind, set, qrv::KernelSet::Sse2); });
+            auto add = [&](const char* impl, auto fn) { qrvbench::Register(base + impl, fn, 0.2); };
+            add("quorvel", [=](benchmark::State& st) { SpanPairs(st, kind, set, qrvbench::BestKernelSet()); });
             add("quorvel-scalar", [=](benchmark::State& st) { SpanPairs(st, kind, set, qrv::KernelSet::Scalar); });
             add("per-pixel", [=](benchmark::State& st) { PixelPairs(st, kind, set == Sets::NearMisses); });
         }

@@ -15,23 +15,14 @@
 
 #include "primitives/packed.h"
 #include "primitives/spans.h"
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {
 
-struct Size {
-    const char* name;
-    int width, height, frames;  // frames > 1: a set larger than the last-level cache, filled in turn
-};
-
-const Size kSizes[] = {
-    {"8x1", 8, 1, 1},
-    {"16x16", 16, 16, 1},
-    {"64x64", 64, 64, 1},
-    {"640x480", 640, 480, 1},
-    {"1920x1080", 1920, 1080, 1},
-    {"1920x1080x8", 1920, 1080, 8},
-};
+using qrvbench::Bpp;
+using qrvbench::FormatName;
+using qrvbench::Size;
 
 struct Op {
     const char* name;
@@ -47,32 +38,12 @@ const Op kOps[] = {
     {"alpha", 16, 1, 0x00336699},      {"replace", 1, 3, 0x00336699}, {"add", 64, 3, 0x00202020},
 };
 
-const char* FormatName(int format) { return format == 1 ? "565" : format == 3 ? "rgb24" : "xrgb32"; }
-int Bpp(int format) { return format <= 2 ? 2 : format == 3 ? 3 : 4; }
-
-// Frames of pixels, 64-byte aligned, rows padded to a multiple of 64 bytes.
-struct Frames {
-    int width, height, pitch, count;
-    std::vector<uint8_t*> frames;
-    Frames(const Size& s, int format) : width(s.width), height(s.height), count(s.frames) {
-        pitch = (s.width * Bpp(format) + 63) & ~63;
-        for (int i = 0; i < count; ++i) {
-            auto* p = static_cast<uint8_t*>(std::aligned_alloc(64, static_cast<size_t>(pitch) * height));
-            std::memset(p, 0x55, static_cast<size_t>(pitch) * height);
-            frames.push_back(p);
-        }
-    }
-    ~Frames() {
-        for (uint8_t* p : frames) std::free(p);
-    }
-    Frames(const Frames&) = delete;
-    Frames& operator=(const Frames&) = delete;
+// The frame each implementation draws on.
+struct Frames : qrvbench::Frame {
+    Frames(const Size& s, int format) : Frame(s.width, s.height, Bpp(format)) {}
 };
 
-void Report(benchmark::State& state, const Frames& f) {
-    const double pixels = static_cast<double>(f.width) * f.height;
-    state.counters["Mpix/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-}
+void Report(benchmark::State& state, const Frames& f) { qrvbench::ReportPixels(state, double(f.width) * f.height); }
 
 void QuorvelFill(benchmark::State& state, Op op, Size size, qrv::KernelSet set) {
     Frames f(size, op.format);
@@ -82,26 +53,22 @@ void QuorvelFill(benchmark::State& state, Op op, Size size, qrv::KernelSet set) 
     const uint32_t colour = RGBForBuffer(op.argb, op.format);
     std::vector<qrv::SpanRecord> spans(f.height);
     for (int y = 0; y < f.height; ++y) spans[y] = {y, 0, {}, f.width, {}};
-    int i = 0;
     for (auto _ : state) {
-        QRV_SetBuffer(f.frames[i], f.pitch, op.format);
+        QRV_SetBuffer(f.pixels, f.pitch, op.format);
         qrv::FillSpans(spans.data(), f.height, colour, op.mode);
         benchmark::ClobberMemory();
-        if (++i == f.count) i = 0;
     }
     Report(state, f);
-    qrv::SetKernelSet(qrv::KernelSet::Sse2);
+    qrv::SetKernelSet(qrvbench::BestKernelSet());
 }
 
 void MemsetFill(benchmark::State& state, Op op, Size size) {
     Frames f(size, op.format);
     const size_t rowBytes = static_cast<size_t>(f.width) * Bpp(op.format);
-    int i = 0;
     for (auto _ : state) {
-        uint8_t* p = f.frames[i];
+        uint8_t* p = f.pixels;
         for (int y = 0; y < f.height; ++y) std::memset(p + static_cast<size_t>(y) * f.pitch, 0x33, rowBytes);
         benchmark::ClobberMemory();
-        if (++i == f.count) i = 0;
     }
     Report(state, f);
 }
@@ -113,7 +80,7 @@ pixman_format_code_t PixmanFormat(int format) {
 void PixmanFill(benchmark::State& state, Op op, Size size) {
     Frames f(size, op.format);
     std::vector<pixman_image_t*> images;
-    for (uint8_t* p : f.frames)
+    for (uint8_t* p : {f.pixels})
         images.push_back(pixman_image_create_bits(PixmanFormat(op.format), f.width, f.height,
                                                   reinterpret_cast<uint32_t*>(p), f.pitch));
     const uint32_t a = op.mode == 16 ? 0x8080 : 0xFFFF;
@@ -123,17 +90,15 @@ void PixmanFill(benchmark::State& state, Op op, Size size) {
     pixman_image_t* solid = pixman_image_create_solid_fill(&colour);
     const pixman_op_t pop = op.mode == 64 ? PIXMAN_OP_ADD : op.mode == 16 ? PIXMAN_OP_OVER : PIXMAN_OP_MULTIPLY;
     const uint32_t filler = RGBForBuffer(op.argb, op.format);
-    int i = 0;
     for (auto _ : state) {
         if (op.mode == 1 && op.format != 3) {
-            pixman_fill(reinterpret_cast<uint32_t*>(f.frames[i]), f.pitch / 4, Bpp(op.format) * 8, 0, 0, f.width,
+            pixman_fill(reinterpret_cast<uint32_t*>(f.pixels), f.pitch / 4, Bpp(op.format) * 8, 0, 0, f.width,
                         f.height, filler);
         } else {
-            pixman_image_composite32(op.mode == 1 ? PIXMAN_OP_SRC : pop, solid, nullptr, images[i], 0, 0, 0, 0, 0,
+            pixman_image_composite32(op.mode == 1 ? PIXMAN_OP_SRC : pop, solid, nullptr, images[0], 0, 0, 0, 0, 0,
                                      0, f.width, f.height);
         }
         benchmark::ClobberMemory();
-        if (++i == f.count) i = 0;
     }
     pixman_image_unref(solid);
     for (auto* im : images) pixman_image_unref(im);
@@ -148,7 +113,7 @@ void SdlFill(benchmark::State& state, Op op, Size size) {
     Frames f(size, op.format);
     std::vector<SDL_Surface*> surfaces;
     std::vector<SDL_Renderer*> renderers;
-    for (uint8_t* p : f.frames) {
+    for (uint8_t* p : {f.pixels}) {
         SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(p, f.width, f.height, Bpp(op.format) * 8, f.pitch,
                                                             SdlFormat(op.format));
         surfaces.push_back(s);
@@ -165,20 +130,18 @@ void SdlFill(benchmark::State& state, Op op, Size size) {
     const SDL_Rect probe{0, 0, 1, 1};
     const bool supported =
         op.mode == 1 || (renderers[0] != nullptr && SDL_RenderFillRect(renderers[0], &probe) == 0 &&
-                         SDL_RenderFlush(renderers[0]) == 0 && f.frames[0][0] != 0x55);
+                         SDL_RenderFlush(renderers[0]) == 0 && f.pixels[0] != 0x55);
     if (!supported) state.SkipWithError("SDL2 has no blended fill for this format");
     const SDL_Rect rect{0, 0, f.width, f.height};
-    int i = 0;
     for (auto _ : state) {
         if (op.mode == 1) {
-            SDL_FillRect(surfaces[i], &rect, SDL_MapRGB(surfaces[i]->format, (op.argb >> 16) & 0xFF,
+            SDL_FillRect(surfaces[0], &rect, SDL_MapRGB(surfaces[0]->format, (op.argb >> 16) & 0xFF,
                                                          (op.argb >> 8) & 0xFF, op.argb & 0xFF));
         } else {
-            SDL_RenderFillRect(renderers[i], &rect);
-            SDL_RenderFlush(renderers[i]);
+            SDL_RenderFillRect(renderers[0], &rect);
+            SDL_RenderFlush(renderers[0]);
         }
         benchmark::ClobberMemory();
-        if (++i == f.count) i = 0;
     }
     for (auto* r : renderers)
         if (r) SDL_DestroyRenderer(r);
@@ -191,7 +154,7 @@ void CairoFill(benchmark::State& state, Op op, Size size) {
     std::vector<cairo_surface_t*> surfaces;
     std::vector<cairo_t*> contexts;
     const cairo_format_t format = op.format == 1 ? CAIRO_FORMAT_RGB16_565 : CAIRO_FORMAT_RGB24;
-    for (uint8_t* p : f.frames) {
+    for (uint8_t* p : {f.pixels}) {
         cairo_surface_t* s = cairo_image_surface_create_for_data(p, format, f.width, f.height, f.pitch);
         cairo_t* cr = cairo_create(s);
         cairo_set_operator(cr, op.mode == 1    ? CAIRO_OPERATOR_SOURCE
@@ -203,13 +166,11 @@ void CairoFill(benchmark::State& state, Op op, Size size) {
         surfaces.push_back(s);
         contexts.push_back(cr);
     }
-    int i = 0;
     for (auto _ : state) {
-        cairo_rectangle(contexts[i], 0, 0, f.width, f.height);
-        cairo_fill(contexts[i]);
-        cairo_surface_flush(surfaces[i]);
+        cairo_rectangle(contexts[0], 0, 0, f.width, f.height);
+        cairo_fill(contexts[0]);
+        cairo_surface_flush(surfaces[0]);
         benchmark::ClobberMemory();
-        if (++i == f.count) i = 0;
     }
     for (auto* cr : contexts) cairo_destroy(cr);
     for (auto* s : surfaces) cairo_surface_destroy(s);
@@ -218,13 +179,13 @@ void CairoFill(benchmark::State& state, Op op, Size size) {
 
 int RegisterFills() {
     for (const Op& op : kOps) {
-        for (const Size& size : kSizes) {
-            const std::string base = std::string("fill/") + op.name + "/" + FormatName(op.format) + "/" + size.name + "/";
-            auto add = [&](const char* impl, auto fn) {
-                benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.05)->Unit(benchmark::kMicrosecond);
-            };
-            add("quorvel", [op, size](benchmark::State& s) { QuorvelFill(s, op, size, qrv::KernelSet::Sse2); });
-            add("quorvel-scalar", [op, size](benchmark::State& s) { QuorvelFill(s, op, size, qrv::KernelSet::Scalar); });
+        for (const Size& size : qrvbench::kSizes) {
+            const std::string base =
+                std::string("fill/") + op.name + "/" + FormatName(op.format) + "/" + size.name + "/";
+            auto add = [&](const char* impl, auto fn) { qrvbench::Register(base + impl, fn); };
+            add("quorvel", [op, size](benchmark::State& s) { QuorvelFill(s, op, size, qrvbench::BestKernelSet()); });
+            add("quorvel-scalar",
+                [op, size](benchmark::State& s) { QuorvelFill(s, op, size, qrv::KernelSet::Scalar); });
             add("memset", [op, size](benchmark::State& s) { MemsetFill(s, op, size); });
             add("pixman", [op, size](benchmark::State& s) { PixmanFill(s, op, size); });
             add("sdl2", [op, size](benchmark::State& s) { SdlFill(s, op, size); });

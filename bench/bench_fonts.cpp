@@ -1,4 +1,4 @@
-// A paragraph of 2,000 characters at 16 px, blended in a colour over a
+// Text at 16 px filling a box of each size, blended in a colour over a
 // 32-bit picture: quorvel from its compressed glyphs (built once from the
 // outline font with FreeType), cairo from its warm glyph cache
 // (cairo_show_glyphs, grey antialiasing) and SDL2_ttf (each line rendered
@@ -11,6 +11,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "primitives/packed.h"
+#include "bench_common.h"
 #include "quorvel.h"
 #include "quorvel_host.h"
 
@@ -25,28 +27,25 @@ namespace {
 
 constexpr const char* kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 constexpr int kPixelSize = 16;
-constexpr int kCharacters = 2000;
-constexpr int kLineLength = 80;
-constexpr int kWidth = 800, kHeight = 520;
+constexpr int kWidth = 1920, kHeight = 1080;
 constexpr uint32_t kInk = 0xFF804020u;
 
+// Text filling a box of the size at the top left of the frame: lines of about
+// a glyph's advance (9 pixels) per character and a line's height (19) apart.
 struct Paragraph {
     std::vector<std::string> lines;
-    Paragraph() {
+    int characters = 0;
+    explicit Paragraph(const qrvbench::Size& box) {
+        const int perLine = std::max(1, box.width / 9), count = std::max(1, box.height / 19);
         const std::string words =
             "The quick brown fox jumps over the lazy dog; pack my box with five dozen liquor jugs! "
             "Sphinx of black quartz, judge my vow: 0123456789 (bright vixens jump, dozy fowl quack). ";
         std::string text;
-        while (text.size() < kCharacters) text += words;
-        text.resize(kCharacters);
-        for (size_t at = 0; at < text.size(); at += kLineLength) lines.push_back(text.substr(at, kLineLength));
+        while (text.size() < static_cast<size_t>(perLine) * count) text += words;
+        for (int i = 0; i < count; ++i) lines.push_back(text.substr(static_cast<size_t>(i) * perLine, perLine));
+        characters = perLine * count;
     }
 };
-
-const Paragraph& Text() {
-    static const Paragraph p;
-    return p;
-}
 
 FT_Face Face() {
     static FT_Library library = nullptr;
@@ -95,12 +94,13 @@ void* BuildFont() {
     return font;
 }
 
-void Report(benchmark::State& state) {
+void Report(benchmark::State& state, const Paragraph& text) {
     state.counters["Mchar/s"] =
-        benchmark::Counter(kCharacters / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+        benchmark::Counter(text.characters / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void QuorvelText(benchmark::State& state, qrv::KernelSet set) {
+void QuorvelText(benchmark::State& state, qrvbench::Size box, qrv::KernelSet set) {
+    const Paragraph text(box);
     qrvhost::Install();
     void* font = BuildFont();
     qrv::SetKernelSet(set);
@@ -110,17 +110,18 @@ void QuorvelText(benchmark::State& state, qrv::KernelSet set) {
     const int lineHeight = LineHeight();
     for (auto _ : state) {
         int y = 0;
-        for (const std::string& line : Text().lines) {
+        for (const std::string& line : text.lines) {
             CRF_Draw(font, line.data(), static_cast<int32_t>(line.size()), 4, y, kInk);
             y += lineHeight;
         }
         benchmark::ClobberMemory();
     }
     CRF_Free(font);
-    Report(state);
+    Report(state, text);
 }
 
-void CairoText(benchmark::State& state) {
+void CairoText(benchmark::State& state, qrvbench::Size box) {
+    const Paragraph text(box);
     FT_Face face = Face();
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
     cairo_t* cr = cairo_create(surface);
@@ -135,7 +136,7 @@ void CairoText(benchmark::State& state) {
     std::vector<cairo_glyph_t> glyphs;
     const int ascent = static_cast<int>(face->size->metrics.ascender >> 6), lineHeight = LineHeight();
     int y = ascent;
-    for (const std::string& line : Text().lines) {
+    for (const std::string& line : text.lines) {
         double x = 4;
         for (char ch : line) {
             const unsigned index = FT_Get_Char_Index(face, static_cast<unsigned char>(ch));
@@ -155,10 +156,11 @@ void CairoText(benchmark::State& state) {
     cairo_destroy(cr);
     cairo_font_face_destroy(cairoFace);
     cairo_surface_destroy(surface);
-    Report(state);
+    Report(state, text);
 }
 
-void SdlTtfText(benchmark::State& state) {
+void SdlTtfText(benchmark::State& state, qrvbench::Size box) {
+    const Paragraph text(box);
     if (TTF_WasInit() == 0) TTF_Init();
     TTF_Font* font = TTF_OpenFont(kFontPath, kPixelSize);
     if (font == nullptr) {
@@ -170,7 +172,7 @@ void SdlTtfText(benchmark::State& state) {
     const int lineHeight = TTF_FontLineSkip(font);
     auto draw = [&] {
         int y = 0;
-        for (const std::string& line : Text().lines) {
+        for (const std::string& line : text.lines) {
             SDL_Surface* s = TTF_RenderUTF8_Blended(font, line.c_str(), ink);
             SDL_Rect at = {4, y, 0, 0};
             SDL_BlitSurface(s, nullptr, target, &at);
@@ -185,18 +187,18 @@ void SdlTtfText(benchmark::State& state) {
     }
     SDL_FreeSurface(target);
     TTF_CloseFont(font);
-    Report(state);
+    Report(state, text);
 }
 
 int RegisterText() {
-    const std::string base = "text/blend/a8>xrgb32/16px-2000chars/";
-    auto add = [&](const char* impl, auto fn) {
-        benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.2)->Unit(benchmark::kMicrosecond);
-    };
-    add("quorvel", [](benchmark::State& s) { QuorvelText(s, qrv::KernelSet::Sse2); });
-    add("quorvel-scalar", [](benchmark::State& s) { QuorvelText(s, qrv::KernelSet::Scalar); });
-    add("cairo", CairoText);
-    add("sdl2_ttf", SdlTtfText);
+    for (const qrvbench::Size& box : qrvbench::kSizes) {
+        const std::string base = std::string("text/blend/a8>xrgb32/") + box.name + "/";
+        auto add = [&](const char* impl, auto fn) { qrvbench::Register(base + impl, fn, 0.1); };
+        add("quorvel", [=](benchmark::State& s) { QuorvelText(s, box, qrvbench::BestKernelSet()); });
+        add("quorvel-scalar", [=](benchmark::State& s) { QuorvelText(s, box, qrv::KernelSet::Scalar); });
+        add("cairo", [=](benchmark::State& s) { CairoText(s, box); });
+        add("sdl2_ttf", [=](benchmark::State& s) { SdlTtfText(s, box); });
+    }
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // Lines: QRV_WriteLine beside SDL2's software renderer and cairo (1-pixel,
-// no antialiasing) drawing the same set of lines. Names are
-// line/<op>/<format>/<length>/<impl>; Mpix/s counts the pixels of the lines.
+// no antialiasing) drawing the same set of lines on a 1920x1080 frame: lines
+// as long as the size is wide (8, 64, 256 pixels; 1000 for the frame size).
+// Names are line/<op>/<format>/<size>/<impl>; Mpix/s counts the lines' pixels.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -13,11 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480, kLines = 256;
+constexpr int kWidth = 1920, kHeight = 1080, kLines = 256;
 
 struct Line {
     int x1, y1, x2, y2;
@@ -39,11 +41,9 @@ std::vector<Line> MakeLines(int length, uint64_t& pixels) {
     return lines;
 }
 
-struct Frame {
-    int format, bpp, pitch;
-    std::vector<uint8_t> pixels;
-    explicit Frame(int f) : format(f), bpp(f == 1 ? 2 : 4), pitch(kWidth * (f == 1 ? 2 : 4)),
-                            pixels(static_cast<size_t>(pitch) * kHeight, 0x55) {}
+struct Frame : qrvbench::Frame {
+    int format, bpp;
+    explicit Frame(int f) : qrvbench::Frame(kWidth, kHeight, f == 1 ? 2 : 4), format(f), bpp(f == 1 ? 2 : 4) {}
 };
 
 void Report(benchmark::State& state, uint64_t pixels) {
@@ -55,7 +55,7 @@ void QuorvelLines(benchmark::State& state, int format, int mode, int length) {
     uint64_t pixels;
     const auto lines = MakeLines(length, pixels);
     Frame f(format);
-    QRV_SetBuffer(f.pixels.data(), f.pitch, format);
+    QRV_SetBuffer(f.pixels, f.pitch, format);
     QRV_SetBufferViewPort(0, 0, kWidth, kHeight);
     for (auto _ : state) {
         for (const Line& l : lines) QRV_WriteLine(l.x1, l.y1, l.x2, l.y2, 0x00406080, mode);
@@ -68,7 +68,7 @@ void SdlLines(benchmark::State& state, int format, int mode, int length) {
     uint64_t pixels;
     const auto lines = MakeLines(length, pixels);
     Frame f(format);
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(f.pixels.data(), kWidth, kHeight, f.bpp * 8, f.pitch,
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(f.pixels, kWidth, kHeight, f.bpp * 8, f.pitch,
                                                         format == 1 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888);
     SDL_Renderer* r = SDL_CreateSoftwareRenderer(s);
     SDL_SetRenderDrawBlendMode(r, mode == 64 ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_NONE);
@@ -88,7 +88,7 @@ void CairoLines(benchmark::State& state, int format, int mode, int length) {
     const auto lines = MakeLines(length, pixels);
     Frame f(format);
     cairo_surface_t* s = cairo_image_surface_create_for_data(
-        f.pixels.data(), format == 1 ? CAIRO_FORMAT_RGB16_565 : CAIRO_FORMAT_RGB24, kWidth, kHeight, f.pitch);
+        f.pixels, format == 1 ? CAIRO_FORMAT_RGB16_565 : CAIRO_FORMAT_RGB24, kWidth, kHeight, f.pitch);
     cairo_t* cr = cairo_create(s);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_line_width(cr, 1.0);
@@ -113,12 +113,12 @@ int RegisterLines() {
     struct Op { const char* name; int mode; int format; };
     const Op ops[] = {{"replace", 1, 4}, {"add", 64, 4}, {"replace", 1, 1}, {"add", 64, 1}};
     for (const Op& op : ops) {
-        for (int length : {8, 64, 400}) {
-            const std::string base = std::string("line/") + op.name + "/" + (op.format == 1 ? "565" : "xrgb32") +
-                                     "/" + std::to_string(length) + "px/";
-            auto add = [&](const char* impl, auto fn) {
-                benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.05)->Unit(benchmark::kMicrosecond);
-            };
+        for (const qrvbench::Size& size : qrvbench::kSizes) {
+            // QRV_WriteLine does not clip: the longest lines, jittered, stay inside the frame.
+            const int length = std::min(size.width, kHeight - 80);
+            const std::string base =
+                std::string("line/") + op.name + "/" + (op.format == 1 ? "565" : "xrgb32") + "/" + size.name + "/";
+            auto add = [&](const char* impl, auto fn) { qrvbench::Register(base + impl, fn); };
             const int mode = op.mode, format = op.format;
             add("quorvel", [=](benchmark::State& s) { QuorvelLines(s, format, mode, length); });
             add("sdl2", [=](benchmark::State& s) { SdlLines(s, format, mode, length); });

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {
@@ -18,7 +19,9 @@ struct Size {
     size_t bytes;
 };
 
-const Size kSizes[] = {{"64B", 64}, {"4KiB", 4096}, {"4MiB", 4u << 20}};
+// The bytes of a 32-bit buffer of each shared size.
+const Size kSizes[] = {
+    {"8x8", 8 * 8 * 4}, {"64x64", 64 * 64 * 4}, {"256x256", 256 * 256 * 4}, {"1920x1080", 1920 * 1080 * 4}};
 
 struct Blocks {
     uint8_t* src;
@@ -53,9 +56,7 @@ int RegisterMemory() {
         const int32_t n = static_cast<int32_t>(size.bytes);
         auto add = [&](const char* op, const char* impl, auto body) {
             const std::string name = std::string("memory/") + op + "/" + size.name + "/" + impl;
-            benchmark::RegisterBenchmark(name.c_str(), [size, body](benchmark::State& s) { Run(s, size, body); })
-                ->MinTime(0.05)
-                ->Unit(benchmark::kMicrosecond);
+            qrvbench::Register(name, [size, body](benchmark::State& s) { Run(s, size, body); });
         };
         add("copy/bytes", "quorvel", [n](Blocks& b) { CopyMemory(b.src, b.dst, n); });
         add("copy/bytes", "memcpy", [n](Blocks& b) { std::memcpy(b.dst, b.src, static_cast<size_t>(n)); });

@@ -1,8 +1,9 @@
-// Polygons and circles: 10,000 triangles of about 30-pixel sides (flat and
-// Gouraud) and 2,000 filled circles on a 1920x1080 32-bit frame, beside the
-// SDL2 software renderer (SDL_RenderGeometry) and cairo (antialiasing off)
-// drawing the same shapes. Names are poly/<shape>/xrgb32/<count>/<impl>;
-// every benchmark reports Mpix/s of shape area and shapes per second.
+// Polygons and circles on a 1920x1080 32-bit frame: flat and Gouraud
+// triangles whose sides are the size's width (8 to 1080 pixels), and filled
+// circles of that diameter, beside the SDL2 software renderer
+// (SDL_RenderGeometry) and cairo (antialiasing off) drawing the same shapes.
+// Names are poly/<shape>/xrgb32/<size>/<impl>; every benchmark reports Mpix/s
+// of shape area and shapes per second.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -17,12 +18,22 @@
 
 #include "polygons/gouraud_spans.h"
 #include "primitives/packed.h"
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {
 
 constexpr int kWidth = 1920, kHeight = 1080, kFormat = 4;
-constexpr int kTriangles = 10000, kCircles = 2000, kCircleRadius = 20, kFanSegments = 32;
+constexpr int kFanSegments = 32;
+
+// The shapes of one size: side (or diameter) and how many are drawn a pass,
+// about a million pixels of area for the larger ones.
+struct ShapeSet {
+    const char* name;
+    int side, count;
+};
+constexpr ShapeSet kShapeSets[] = {
+    {"8x8", 8, 10000}, {"64x64", 64, 1000}, {"256x256", 256, 40}, {"1920x1080", 1080, 4}};
 
 struct Triangle {
     int32_t x[3], y[3];
@@ -36,13 +47,13 @@ struct Circle {
 
 // Equilateral-ish triangles of side about 30 around random centres, some
 // crossing the frame's edges; both windings.
-std::vector<Triangle> RandomTriangles() {
+std::vector<Triangle> RandomTriangles(const ShapeSet& set) {
     std::mt19937 rng(1234);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::vector<Triangle> tris(kTriangles);
+    std::vector<Triangle> tris(set.count);
     for (Triangle& t : tris) {
         const double cx = unit(rng) * kWidth, cy = unit(rng) * kHeight, turn = unit(rng) * 6.2832;
-        const double r = 30.0 / std::sqrt(3.0) * (0.85 + 0.3 * unit(rng));
+        const double r = set.side / std::sqrt(3.0) * (0.85 + 0.3 * unit(rng));
         const int dir = rng() & 1 ? 1 : -1;
         for (int i = 0; i < 3; ++i) {
             const double a = turn + dir * i * 2.0944;
@@ -54,9 +65,9 @@ std::vector<Triangle> RandomTriangles() {
     return tris;
 }
 
-std::vector<Circle> RandomCircles() {
+std::vector<Circle> RandomCircles(const ShapeSet& set) {
     std::mt19937 rng(99);
-    std::vector<Circle> circles(kCircles);
+    std::vector<Circle> circles(set.count);
     for (Circle& c : circles) {
         c.cx = static_cast<int32_t>(rng() % kWidth);
         c.cy = static_cast<int32_t>(rng() % kHeight);
@@ -68,47 +79,41 @@ std::vector<Circle> RandomCircles() {
 double TriangleArea(const std::vector<Triangle>& tris) {
     double area = 0;
     for (const Triangle& t : tris)
-        area += std::fabs(double(t.x[1] - t.x[0]) * (t.y[2] - t.y[0]) - double(t.x[2] - t.x[0]) * (t.y[1] - t.y[0])) / 2;
+        area +=
+            std::fabs(double(t.x[1] - t.x[0]) * (t.y[2] - t.y[0]) - double(t.x[2] - t.x[0]) * (t.y[1] - t.y[0])) / 2;
     return area;
 }
 
-struct Frame {
-    int pitch = kWidth * 4;
-    uint8_t* pixels;
-    Frame() {
-        pixels = static_cast<uint8_t*>(std::aligned_alloc(64, static_cast<size_t>(pitch) * kHeight));
-        std::memset(pixels, 0x55, static_cast<size_t>(pitch) * kHeight);
-    }
-    ~Frame() { std::free(pixels); }
-    Frame(const Frame&) = delete;
-    Frame& operator=(const Frame&) = delete;
+struct Frame : qrvbench::Frame {
+    Frame() : qrvbench::Frame(kWidth, kHeight, 4) {}
 };
 
 void Report(benchmark::State& state, double pixelsPerIteration, int shapesPerIteration) {
-    state.counters["Mpix/s"] = benchmark::Counter(pixelsPerIteration / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["shapes/s"] = benchmark::Counter(shapesPerIteration, benchmark::Counter::kIsIterationInvariantRate);
+    qrvbench::ReportPixels(state, pixelsPerIteration);
+    qrvbench::ReportItems(state, "shapes", shapesPerIteration);
 }
 
 enum class Shape { FlatTriangle, GouraudTriangle, Circle };
 
-void ReportShapes(benchmark::State& state, Shape shape, const std::vector<Triangle>& tris) {
+void ReportShapes(benchmark::State& state, Shape shape, const ShapeSet& set, const std::vector<Triangle>& tris) {
     if (shape == Shape::Circle) {
-        Report(state, kCircles * 3.14159 * kCircleRadius * kCircleRadius, kCircles);
+        Report(state, set.count * 3.14159 * set.side * set.side / 4, set.count);
     } else {
-        Report(state, TriangleArea(tris), kTriangles);
+        Report(state, TriangleArea(tris), set.count);
     }
 }
 
-void QuorvelShapes(benchmark::State& state, Shape shape, qrv::KernelSet set) {
+void QuorvelShapes(benchmark::State& state, Shape shape, ShapeSet shapes, qrv::KernelSet set) {
+    const int radius = shapes.side / 2;
     Frame f;
     qrv::SetKernelSet(set);
     QRV_SetBuffer(f.pixels, f.pitch, kFormat);
     QRV_SetBufferViewPort(0, 0, kWidth, kHeight);
-    const auto tris = RandomTriangles();
-    const auto circles = RandomCircles();
+    const auto tris = RandomTriangles(shapes);
+    const auto circles = RandomCircles(shapes);
     for (auto _ : state) {
         if (shape == Shape::Circle) {
-            for (const Circle& c : circles) QRV_Circle(c.cx, c.cy, kCircleRadius, c.colour, 2);
+            for (const Circle& c : circles) QRV_Circle(c.cx, c.cy, radius, c.colour, 2);
         } else if (shape == Shape::FlatTriangle) {
             for (const Triangle& t : tris) QRV_Tri(t.x[0], t.y[0], t.x[1], t.y[1], t.x[2], t.y[2], t.colour[0], 2);
         } else {
@@ -117,21 +122,22 @@ void QuorvelShapes(benchmark::State& state, Shape shape, qrv::KernelSet set) {
         }
         benchmark::ClobberMemory();
     }
-    qrv::SetKernelSet(qrv::KernelSet::Sse2);
-    ReportShapes(state, shape, tris);
+    qrv::SetKernelSet(qrvbench::BestKernelSet());
+    ReportShapes(state, shape, shapes, tris);
 }
 
 SDL_Color SdlColour(uint32_t rgb) {
     return {static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb), 255};
 }
 
-void SdlShapes(benchmark::State& state, Shape shape) {
+void SdlShapes(benchmark::State& state, Shape shape, ShapeSet shapes) {
+    const int radius = shapes.side / 2;
     Frame f;
     SDL_Surface* surface =
         SDL_CreateRGBSurfaceWithFormatFrom(f.pixels, kWidth, kHeight, 32, f.pitch, SDL_PIXELFORMAT_RGB888);
     SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(surface);
-    const auto tris = RandomTriangles();
-    const auto circles = RandomCircles();
+    const auto tris = RandomTriangles(shapes);
+    const auto circles = RandomCircles(shapes);
     std::vector<SDL_Vertex> vertices;
     std::vector<int> indices;
     if (shape == Shape::Circle) {
@@ -141,7 +147,7 @@ void SdlShapes(benchmark::State& state, Shape shape) {
             vertices.push_back({{float(c.cx), float(c.cy)}, SdlColour(c.colour), {0, 0}});
             for (int s = 0; s < kFanSegments; ++s) {
                 const double a = s * 6.283185307 / kFanSegments;
-                vertices.push_back({{float(c.cx + kCircleRadius * std::cos(a)), float(c.cy + kCircleRadius * std::sin(a))},
+                vertices.push_back({{float(c.cx + radius * std::cos(a)), float(c.cy + radius * std::sin(a))},
                                     SdlColour(c.colour),
                                     {0, 0}});
                 indices.insert(indices.end(), {centre, centre + 1 + s, centre + 1 + (s + 1) % kFanSegments});
@@ -162,18 +168,22 @@ void SdlShapes(benchmark::State& state, Shape shape) {
     }
     SDL_DestroyRenderer(renderer);
     SDL_FreeSurface(surface);
-    ReportShapes(state, shape, tris);
+    ReportShapes(state, shape, shapes, tris);
 }
 
-void CairoShapes(benchmark::State& state, Shape shape) {
+void CairoShapes(benchmark::State& state, Shape shape, ShapeSet shapes) {
+    const int radius = shapes.side / 2;
     Frame f;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(f.pixels, CAIRO_FORMAT_RGB24, kWidth, kHeight, f.pitch);
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(f.pixels, CAIRO_FORMAT_RGB24, kWidth, kHeight, f.pitch);
     cairo_t* cr = cairo_create(surface);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    const auto tris = RandomTriangles();
-    const auto circles = RandomCircles();
-    auto rgb = [&](uint32_t c) { cairo_set_source_rgb(cr, (c >> 16 & 0xFF) / 255.0, (c >> 8 & 0xFF) / 255.0, (c & 0xFF) / 255.0); };
+    const auto tris = RandomTriangles(shapes);
+    const auto circles = RandomCircles(shapes);
+    auto rgb = [&](uint32_t c) {
+        cairo_set_source_rgb(cr, (c >> 16 & 0xFF) / 255.0, (c >> 8 & 0xFF) / 255.0, (c & 0xFF) / 255.0);
+    };
     cairo_pattern_t* mesh = nullptr;
     if (shape == Shape::GouraudTriangle) {
         // One mesh of triangular patches, each with its three vertex colours.
@@ -185,7 +195,8 @@ void CairoShapes(benchmark::State& state, Shape shape) {
             cairo_mesh_pattern_line_to(mesh, t.x[2], t.y[2]);
             for (int i = 0; i < 3; ++i)
                 cairo_mesh_pattern_set_corner_color_rgb(mesh, i, (t.colour[i] >> 16 & 0xFF) / 255.0,
-                                                        (t.colour[i] >> 8 & 0xFF) / 255.0, (t.colour[i] & 0xFF) / 255.0);
+                                                        (t.colour[i] >> 8 & 0xFF) / 255.0,
+                                                        (t.colour[i] & 0xFF) / 255.0);
             cairo_mesh_pattern_end_patch(mesh);
         }
         cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
@@ -193,7 +204,7 @@ void CairoShapes(benchmark::State& state, Shape shape) {
     for (auto _ : state) {
         if (shape == Shape::Circle) {
             for (const Circle& c : circles) {
-                cairo_arc(cr, c.cx, c.cy, kCircleRadius, 0, 6.283185307);
+                cairo_arc(cr, c.cx, c.cy, radius, 0, 6.283185307);
                 rgb(c.colour);
                 cairo_fill(cr);
             }
@@ -216,7 +227,7 @@ void CairoShapes(benchmark::State& state, Shape shape) {
     if (mesh) cairo_pattern_destroy(mesh);
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
-    ReportShapes(state, shape, tris);
+    ReportShapes(state, shape, shapes, tris);
 }
 
 // Whole-frame Gouraud spans: the renderers' per-pixel speed without the walk.
@@ -231,8 +242,8 @@ void QuorvelGouraudFrame(benchmark::State& state, int format, int mode, qrv::Ker
         qrv::DrawGouraudSpans(spans.data(), kHeight, 0, mode);
         benchmark::ClobberMemory();
     }
-    qrv::SetKernelSet(qrv::KernelSet::Sse2);
-    Report(state, double(kWidth) * kHeight, 1);
+    qrv::SetKernelSet(qrvbench::BestKernelSet());
+    qrvbench::ReportPixels(state, double(kWidth) * kHeight);
 }
 
 int RegisterPolygons() {
@@ -240,31 +251,28 @@ int RegisterPolygons() {
         for (int mode : {2, 64}) {
             const std::string base = std::string("poly/gouraud-span-") + (mode == 2 ? "replace" : "add") + "/" +
                                      (format == 1 ? "565" : "xrgb32") + "/1920x1080/";
-            benchmark::RegisterBenchmark((base + "quorvel").c_str(), [=](benchmark::State& st) {
-                QuorvelGouraudFrame(st, format, mode, qrv::KernelSet::Sse2);
-            })->MinTime(0.2)->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark((base + "quorvel-scalar").c_str(), [=](benchmark::State& st) {
+            qrvbench::Register(base + "quorvel", [=](benchmark::State& st) {
+                QuorvelGouraudFrame(st, format, mode, qrvbench::BestKernelSet());
+            }, 0.1);
+            qrvbench::Register(base + "quorvel-scalar", [=](benchmark::State& st) {
                 QuorvelGouraudFrame(st, format, mode, qrv::KernelSet::Scalar);
-            })->MinTime(0.2)->Unit(benchmark::kMillisecond);
+            }, 0.1);
         }
     }
     const struct {
         const char* name;
         Shape shape;
-        int count;
-    } shapes[] = {{"flat-tri", Shape::FlatTriangle, kTriangles},
-                  {"gouraud-tri", Shape::GouraudTriangle, kTriangles},
-                  {"circle-r20", Shape::Circle, kCircles}};
-    for (const auto& s : shapes) {
-        const std::string base = std::string("poly/") + s.name + "/xrgb32/" + std::to_string(s.count) + "/";
-        const Shape shape = s.shape;
-        auto add = [&](const char* impl, auto fn) {
-            benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.2)->Unit(benchmark::kMillisecond);
-        };
-        add("quorvel", [shape](benchmark::State& st) { QuorvelShapes(st, shape, qrv::KernelSet::Sse2); });
-        add("quorvel-scalar", [shape](benchmark::State& st) { QuorvelShapes(st, shape, qrv::KernelSet::Scalar); });
-        add("sdl2", [shape](benchmark::State& st) { SdlShapes(st, shape); });
-        add("cairo", [shape](benchmark::State& st) { CairoShapes(st, shape); });
+    } kinds[] = {{"flat-tri", Shape::FlatTriangle}, {"gouraud-tri", Shape::GouraudTriangle}, {"circle", Shape::Circle}};
+    for (const auto& k : kinds) {
+        for (const ShapeSet& set : kShapeSets) {
+            const std::string base = std::string("poly/") + k.name + "/xrgb32/" + set.name + "/";
+            const Shape shape = k.shape;
+            auto add = [&](const char* impl, auto fn) { qrvbench::Register(base + impl, fn, 0.1); };
+            add("quorvel", [=](benchmark::State& st) { QuorvelShapes(st, shape, set, qrvbench::BestKernelSet()); });
+            add("quorvel-scalar", [=](benchmark::State& st) { QuorvelShapes(st, shape, set, qrv::KernelSet::Scalar); });
+            add("sdl2", [=](benchmark::State& st) { SdlShapes(st, shape, set); });
+            add("cairo", [=](benchmark::State& st) { CairoShapes(st, shape, set); });
+        }
     }
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {
@@ -37,26 +38,26 @@ std::vector<QrvSceneRecord> World(int kind) {
     return world;
 }
 
-struct Frame {
-    std::vector<uint8_t> pixels = std::vector<uint8_t>(size_t{kWidth} * 4 * kHeight, 0x55);
+struct Frame : qrvbench::Frame {
+    Frame() : qrvbench::Frame(kWidth, kHeight, 4) {}
     void Select() {
-        QRV_SetBuffer(pixels.data(), kWidth * 4, kFormat);
+        QRV_SetBuffer(pixels, pitch, kFormat);
         QRV_SetBufferViewPort(0, 0, kWidth, kHeight);
     }
 };
 
-void Report(benchmark::State& state, int records) {
+void Report(benchmark::State& state, int kind, int records) {
     // Pixels of the whole world's shapes, as if all were visible: comparable between the two implementations.
     const double areas[] = {256, 201, 170, 170, (256 + 201 + 2 * 170) / 4.0};
-    const double area = records * areas[state.range(0)];
+    const double area = records * areas[kind];
     state.counters["Mpix/s"] = benchmark::Counter(area / 1e6, benchmark::Counter::kIsIterationInvariantRate);
     state.counters["records/s"] = benchmark::Counter(records, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void Replay(benchmark::State& state) {
+void Replay(benchmark::State& state, int kind) {
     Frame f;
     f.Select();
-    const auto world = World(static_cast<int>(state.range(0)));
+    const auto world = World(kind);
     for (auto _ : state) {
         for (const QrvSceneRecord& r : world) {
             switch (r.kind) {
@@ -68,13 +69,13 @@ void Replay(benchmark::State& state) {
         }
         benchmark::ClobberMemory();
     }
-    Report(state, kRecords);
+    Report(state, kind, kRecords);
 }
 
-void Direct(benchmark::State& state) {
+void Direct(benchmark::State& state, int kind) {
     Frame f;
     f.Select();
-    const auto world = World(static_cast<int>(state.range(0)));
+    const auto world = World(kind);
     for (auto _ : state) {
         for (const QrvSceneRecord& r : world) {
             const QrvSceneVertex* v = r.vertex;
@@ -90,7 +91,7 @@ void Direct(benchmark::State& state) {
         }
         benchmark::ClobberMemory();
     }
-    Report(state, kRecords);
+    Report(state, kind, kRecords);
 }
 
 void Capture(benchmark::State& state) {
@@ -107,10 +108,18 @@ void Capture(benchmark::State& state) {
     state.counters["records/s"] = benchmark::Counter(kRecords, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void Kinds(benchmark::internal::Benchmark* b) { b->DenseRange(0, 4)->Unit(benchmark::kMicrosecond); }
+// One operation name per world kind, so that the table shows each beside its direct calls.
+int RegisterScene() {
+    const char* const kinds[] = {"boxes", "circles", "flat-tris", "gouraud-tris", "mixed"};
+    for (int k = 0; k < 5; ++k) {
+        const std::string base = std::string("scene/replay-") + kinds[k] + "/xrgb32/4000/";
+        qrvbench::Register(base + "quorvel", [k](benchmark::State& s) { Replay(s, k); }, 0.1);
+        qrvbench::Register(base + "direct", [k](benchmark::State& s) { Direct(s, k); }, 0.1);
+    }
+    qrvbench::Register("scene/capture-trig/record/4000/quorvel", Capture, 0.1);
+    return 0;
+}
 
-BENCHMARK(Replay)->Name("scene/replay/xrgb32/4000/quorvel")->Apply(Kinds);
-BENCHMARK(Direct)->Name("scene/replay/xrgb32/4000/direct")->Apply(Kinds);
-BENCHMARK(Capture)->Name("scene/capture-trig/record/4000/quorvel")->Unit(benchmark::kMicrosecond);
+const int kRegistered = RegisterScene();
 
 }  // namespace

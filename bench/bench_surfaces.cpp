@@ -1,5 +1,6 @@
-// Surface scaling and rectangle effects beside pixman, SDL2 and cairo doing
-// the same work. Names are surface/<op>/<formats>/<size>/<impl>; every
+// Surface scaling (a picture of half the size doubled to the size) and
+// rectangle effects beside pixman, SDL2 and cairo doing the same work. Names
+// are surface/<op>/<formats>/<size>/<impl>; every
 // benchmark reports Mpix/s of destination. scripts/bench.sh prints the ratios.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "primitives/packed.h"
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {
@@ -47,7 +49,11 @@ struct Picture {
     }
 };
 
-constexpr int kSrcW = 960, kSrcH = 540, kDstW = 1920, kDstH = 1080;
+// Scaling doubles a picture of half the size's width and height.
+struct Dims {
+    int srcW, srcH, dstW, dstH;
+    explicit Dims(const qrvbench::Size& s) : srcW(s.width / 2), srcH(s.height / 2), dstW(s.width), dstH(s.height) {}
+};
 
 template <class Draw>
 void Loop(benchmark::State& state, int pixels, Draw draw) {
@@ -58,35 +64,38 @@ void Loop(benchmark::State& state, int pixels, Draw draw) {
     state.counters["Mpix/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void QuorvelScale(benchmark::State& state, int mode, qrv::KernelSet set) {
-    Picture src(kSrcW, kSrcH, 1), dst(kDstW, kDstH, 2);
+void QuorvelScale(benchmark::State& state, qrvbench::Size size, int mode, qrv::KernelSet set) {
+    const Dims d_(size);
+    Picture src(d_.srcW, d_.srcH, 1), dst(d_.dstW, d_.dstH, 2);
     QrvSurfaceDesc *s = src.Desc(), *d = dst.Desc();
     qrv::SetKernelSet(set);
-    Loop(state, kDstW * kDstH, [&] { QRV_ScaleSurface(s, d, mode); });
-    qrv::SetKernelSet(qrv::KernelSet::Sse2);
+    Loop(state, d_.dstW * d_.dstH, [&] { QRV_ScaleSurface(s, d, mode); });
+    qrv::SetKernelSet(qrvbench::BestKernelSet());
     QRV_FreeSurfaceDesc(s);
     QRV_FreeSurfaceDesc(d);
 }
 
-void PixmanScale(benchmark::State& state, bool bilinear) {
-    Picture src(kSrcW, kSrcH, 1), dst(kDstW, kDstH, 2);
+void PixmanScale(benchmark::State& state, qrvbench::Size size, bool bilinear) {
+    const Dims d_(size);
+    Picture src(d_.srcW, d_.srcH, 1), dst(d_.dstW, d_.dstH, 2);
     pixman_image_t *s = src.Pixman(), *d = dst.Pixman();
     pixman_transform_t t;
-    pixman_transform_init_scale(&t, pixman_double_to_fixed(double(kSrcW) / kDstW),
-                                pixman_double_to_fixed(double(kSrcH) / kDstH));
+    pixman_transform_init_scale(&t, pixman_double_to_fixed(double(d_.srcW) / d_.dstW),
+                                pixman_double_to_fixed(double(d_.srcH) / d_.dstH));
     pixman_image_set_transform(s, &t);
     pixman_image_set_filter(s, bilinear ? PIXMAN_FILTER_BILINEAR : PIXMAN_FILTER_NEAREST, nullptr, 0);
     pixman_image_set_repeat(s, PIXMAN_REPEAT_PAD);
-    Loop(state, kDstW * kDstH,
-         [&] { pixman_image_composite32(PIXMAN_OP_SRC, s, nullptr, d, 0, 0, 0, 0, 0, 0, kDstW, kDstH); });
+    Loop(state, d_.dstW * d_.dstH,
+         [&] { pixman_image_composite32(PIXMAN_OP_SRC, s, nullptr, d, 0, 0, 0, 0, 0, 0, d_.dstW, d_.dstH); });
     pixman_image_unref(s);
     pixman_image_unref(d);
 }
 
-void SdlScale(benchmark::State& state, bool bilinear) {
-    Picture src(kSrcW, kSrcH, 1), dst(kDstW, kDstH, 2);
+void SdlScale(benchmark::State& state, qrvbench::Size size, bool bilinear) {
+    const Dims d_(size);
+    Picture src(d_.srcW, d_.srcH, 1), dst(d_.dstW, d_.dstH, 2);
     SDL_Surface *s = src.Sdl(), *d = dst.Sdl();
-    Loop(state, kDstW * kDstH, [&] {
+    Loop(state, d_.dstW * d_.dstH, [&] {
         if (bilinear) {
             SDL_SoftStretchLinear(s, nullptr, d, nullptr);
         } else {
@@ -97,16 +106,17 @@ void SdlScale(benchmark::State& state, bool bilinear) {
     SDL_FreeSurface(d);
 }
 
-void CairoScale(benchmark::State& state, bool bilinear) {
-    Picture src(kSrcW, kSrcH, 1), dst(kDstW, kDstH, 2);
+void CairoScale(benchmark::State& state, qrvbench::Size size, bool bilinear) {
+    const Dims d_(size);
+    Picture src(d_.srcW, d_.srcH, 1), dst(d_.dstW, d_.dstH, 2);
     cairo_surface_t *s = src.Cairo(), *d = dst.Cairo();
     cairo_t* cr = cairo_create(d);
-    cairo_scale(cr, double(kDstW) / kSrcW, double(kDstH) / kSrcH);
+    cairo_scale(cr, double(d_.dstW) / d_.srcW, double(d_.dstH) / d_.srcH);
     cairo_set_source_surface(cr, s, 0, 0);
     cairo_pattern_set_filter(cairo_get_source(cr), bilinear ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
     cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    Loop(state, kDstW * kDstH, [&] {
+    Loop(state, d_.dstW * d_.dstH, [&] {
         cairo_paint(cr);
         cairo_surface_flush(d);
     });
@@ -116,16 +126,18 @@ void CairoScale(benchmark::State& state, bool bilinear) {
 }
 
 // The floor for any scaler: filling the destination.
-void MemsetScale(benchmark::State& state) {
-    Picture dst(kDstW, kDstH, 2);
+void MemsetScale(benchmark::State& state, qrvbench::Size size) {
+    const Dims d_(size);
+    Picture dst(d_.dstW, d_.dstH, 2);
     int k = 0;
-    Loop(state, kDstW * kDstH, [&] { std::memset(dst.pixels, ++k, static_cast<size_t>(dst.pitch) * kDstH); });
+    Loop(state, d_.dstW * d_.dstH, [&] { std::memset(dst.pixels, ++k, static_cast<size_t>(dst.pitch) * d_.dstH); });
 }
 
-void QuorvelEffect(benchmark::State& state, bool blur) {
-    Picture pic(kDstW, kDstH, 3);
+void QuorvelEffect(benchmark::State& state, qrvbench::Size size, bool blur) {
+    const Dims d_(size);
+    Picture pic(d_.dstW, d_.dstH, 3);
     QrvSurfaceDesc* d = pic.Desc();
-    Loop(state, kDstW * kDstH, [&] {
+    Loop(state, d_.dstW * d_.dstH, [&] {
         if (blur) {
             QRV_FillRect_Blur(d, 9.0f);
         } else {
@@ -136,36 +148,40 @@ void QuorvelEffect(benchmark::State& state, bool blur) {
 }
 
 // A 3 x 3 box filter through pixman's convolution, into a second picture.
-void PixmanBlur(benchmark::State& state) {
-    Picture src(kDstW, kDstH, 3), dst(kDstW, kDstH, 4);
+void PixmanBlur(benchmark::State& state, qrvbench::Size size) {
+    const Dims d_(size);
+    Picture src(d_.dstW, d_.dstH, 3), dst(d_.dstW, d_.dstH, 4);
     pixman_image_t *s = src.Pixman(), *d = dst.Pixman();
     pixman_fixed_t params[2 + 9] = {pixman_int_to_fixed(3), pixman_int_to_fixed(3)};
     for (int i = 0; i < 9; ++i) params[2 + i] = pixman_double_to_fixed(1.0 / 9);
     pixman_image_set_filter(s, PIXMAN_FILTER_CONVOLUTION, params, 11);
     pixman_image_set_repeat(s, PIXMAN_REPEAT_PAD);
-    Loop(state, kDstW * kDstH,
-         [&] { pixman_image_composite32(PIXMAN_OP_SRC, s, nullptr, d, 0, 0, 0, 0, 0, 0, kDstW, kDstH); });
+    Loop(state, d_.dstW * d_.dstH,
+         [&] { pixman_image_composite32(PIXMAN_OP_SRC, s, nullptr, d, 0, 0, 0, 0, 0, 0, d_.dstW, d_.dstH); });
     pixman_image_unref(s);
     pixman_image_unref(d);
 }
 
 int RegisterSurfaces() {
-    auto add = [](const std::string& name, auto fn) {
-        benchmark::RegisterBenchmark(name.c_str(), fn)->MinTime(0.2)->Unit(benchmark::kMillisecond);
-    };
-    for (int bilinear = 0; bilinear < 2; ++bilinear) {
-        const std::string base =
-            std::string("surface/scale-") + (bilinear ? "bilinear" : "nearest") + "/xrgb32/960x540>1920x1080/";
-        add(base + "quorvel", [=](benchmark::State& s) { QuorvelScale(s, bilinear, qrv::KernelSet::Sse2); });
-        add(base + "quorvel-scalar", [=](benchmark::State& s) { QuorvelScale(s, bilinear, qrv::KernelSet::Scalar); });
-        add(base + "pixman", [=](benchmark::State& s) { PixmanScale(s, bilinear); });
-        add(base + "sdl2", [=](benchmark::State& s) { SdlScale(s, bilinear); });
-        add(base + "cairo", [=](benchmark::State& s) { CairoScale(s, bilinear); });
-        add(base + "memset", [](benchmark::State& s) { MemsetScale(s); });
+    for (const qrvbench::Size& z : qrvbench::kSizes) {
+        auto add = [&](const std::string& name, auto fn) { qrvbench::Register(name, fn, 0.1); };
+        for (int bilinear = 0; bilinear < 2; ++bilinear) {
+            const std::string base =
+                std::string("surface/scale-") + (bilinear ? "bilinear" : "nearest") + "/xrgb32/" + z.name + "/";
+            add(base + "quorvel",
+                [=](benchmark::State& s) { QuorvelScale(s, z, bilinear, qrvbench::BestKernelSet()); });
+            add(base + "quorvel-scalar",
+                [=](benchmark::State& s) { QuorvelScale(s, z, bilinear, qrv::KernelSet::Scalar); });
+            add(base + "pixman", [=](benchmark::State& s) { PixmanScale(s, z, bilinear); });
+            add(base + "sdl2", [=](benchmark::State& s) { SdlScale(s, z, bilinear); });
+            add(base + "cairo", [=](benchmark::State& s) { CairoScale(s, z, bilinear); });
+            add(base + "memset", [=](benchmark::State& s) { MemsetScale(s, z); });
+        }
+        const std::string size = std::string("/xrgb32/") + z.name + "/";
+        add("surface/blur" + size + "quorvel", [=](benchmark::State& s) { QuorvelEffect(s, z, true); });
+        add("surface/blur" + size + "pixman", [=](benchmark::State& s) { PixmanBlur(s, z); });
+        add("surface/greyscale" + size + "quorvel", [=](benchmark::State& s) { QuorvelEffect(s, z, false); });
     }
-    add("surface/blur/xrgb32/1920x1080/quorvel", [](benchmark::State& s) { QuorvelEffect(s, true); });
-    add("surface/blur/xrgb32/1920x1080/pixman", [](benchmark::State& s) { PixmanBlur(s); });
-    add("surface/greyscale/xrgb32/1920x1080/quorvel", [](benchmark::State& s) { QuorvelEffect(s, false); });
     return 0;
 }
 

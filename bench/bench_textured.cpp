@@ -1,9 +1,9 @@
-// Textured quads: 2,000 quads of 64x64 pixels, each showing a 64x64 cell of a
-// 256x256 32-bit texture at scale 1, rotated or axis-aligned, drawn plain,
+// Textured quads: square quads of each size, each showing a cell of a
+// 1024x1024 32-bit texture at scale 1, rotated or axis-aligned, drawn plain,
 // masked (a key colour is transparent) and bilinear, on a 1920x1080 32-bit
 // frame. Beside them the SDL2 software renderer (SDL_RenderCopyEx and
 // SDL_RenderGeometry over a surface) and cairo draw the same quads. Names are
-// textured/<kind>/<angle>/xrgb32/2000/<impl>; each reports quads per second
+// textured/<kind>/<angle>/xrgb32/<size>/<impl>; each reports quads per second
 // and Mpix/s of quad area.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -18,11 +18,21 @@
 #include <vector>
 
 #include "primitives/packed.h"
+#include "bench_common.h"
 #include "quorvel.h"
 
 namespace {
 
-constexpr int kWidth = 1920, kHeight = 1080, kTexSide = 256, kQuadSide = 64, kQuads = 2000;
+constexpr int kWidth = 1920, kHeight = 1080, kTexSide = 1024, kTexPitchShift = 12;
+
+// Quads of one size, each showing a cell of the texture as large as itself:
+// a pass draws about a million pixels for the larger sizes. The largest quads
+// (the texture's side) cover half the frame.
+struct QuadSet {
+    const char* name;
+    int side, count;
+};
+constexpr QuadSet kQuadSets[] = {{"8x8", 8, 20000}, {"64x64", 64, 2000}, {"256x256", 256, 100}, {"1920x1080", 1024, 4}};
 constexpr uint32_t kKey = 0x00FF00FF;
 
 enum class Kind { Plain, Masked, Bilinear };
@@ -32,16 +42,16 @@ struct Placement {
     int u, v;              // top-left texel of the cell
 };
 
-std::vector<Placement> Placements(bool rotated) {
+std::vector<Placement> Placements(bool rotated, const QuadSet& qs) {
     std::mt19937 rng(4321);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::vector<Placement> out(kQuads);
+    std::vector<Placement> out(qs.count);
     for (Placement& p : out) {
         p.cx = 40 + unit(rng) * (kWidth - 80);
         p.cy = 40 + unit(rng) * (kHeight - 80);
         p.angle = rotated ? unit(rng) * 360.0 : 0.0;
-        p.u = static_cast<int>(rng() % (kTexSide - kQuadSide));
-        p.v = static_cast<int>(rng() % (kTexSide - kQuadSide));
+        p.u = static_cast<int>(rng() % (kTexSide - qs.side + 1));
+        p.v = static_cast<int>(rng() % (kTexSide - qs.side + 1));
     }
     return out;
 }
@@ -62,8 +72,8 @@ struct Corners {
     float x[4], y[4];
 };
 
-Corners CornersOf(const Placement& p) {
-    const double a = p.angle * 3.14159265358979 / 180.0, c = std::cos(a), s = std::sin(a), h = kQuadSide / 2.0;
+Corners CornersOf(const Placement& p, int side) {
+    const double a = p.angle * 3.14159265358979 / 180.0, c = std::cos(a), s = std::sin(a), h = side / 2.0;
     const double ox[4] = {-h, h, h, -h}, oy[4] = {-h, -h, h, h};
     Corners k;
     for (int i = 0; i < 4; ++i) {
@@ -73,25 +83,17 @@ Corners CornersOf(const Placement& p) {
     return k;
 }
 
-struct Frame {
-    int pitch = kWidth * 4;
-    uint8_t* pixels;
-    Frame() {
-        pixels = static_cast<uint8_t*>(std::aligned_alloc(64, static_cast<size_t>(pitch) * kHeight));
-        std::memset(pixels, 0x55, static_cast<size_t>(pitch) * kHeight);
-    }
-    ~Frame() { std::free(pixels); }
-    Frame(const Frame&) = delete;
-    Frame& operator=(const Frame&) = delete;
+struct Frame : qrvbench::Frame {
+    Frame() : qrvbench::Frame(kWidth, kHeight, 4) {}
 };
 
-void Report(benchmark::State& state) {
-    state.counters["quads/s"] = benchmark::Counter(kQuads, benchmark::Counter::kIsIterationInvariantRate);
+void Report(benchmark::State& state, const QuadSet& qs) {
+    state.counters["quads/s"] = benchmark::Counter(qs.count, benchmark::Counter::kIsIterationInvariantRate);
     state.counters["Mpix/s"] =
-        benchmark::Counter(kQuads * double(kQuadSide * kQuadSide) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+        benchmark::Counter(qs.count * double(qs.side * qs.side) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void QuorvelQuads(benchmark::State& state, Kind kind, bool rotated, qrv::KernelSet set) {
+void QuorvelQuads(benchmark::State& state, Kind kind, bool rotated, QuadSet qs, qrv::KernelSet set) {
     Frame f;
     qrv::SetKernelSet(set);
     QRV_Init_Lib();
@@ -102,7 +104,7 @@ void QuorvelQuads(benchmark::State& state, Kind kind, bool rotated, qrv::KernelS
     tex.format = 4;
     tex.pixels = texels.data();
     tex.pitch = kTexSide * 4;
-    tex.pitchShift = 10;
+    tex.pitchShift = kTexPitchShift;
     tex.width = tex.height = kTexSide;
     tex.maskColour = kKey;
     tex.viewRight = tex.viewBottom = kTexSide;
@@ -112,10 +114,10 @@ void QuorvelQuads(benchmark::State& state, Kind kind, bool rotated, qrv::KernelS
         int32_t x[4], y[4], u[4], v[4];
     };
     std::vector<Quad> quads;
-    for (const Placement& p : Placements(rotated)) {
-        const Corners c = CornersOf(p);
+    for (const Placement& p : Placements(rotated, qs)) {
+        const Corners c = CornersOf(p, qs.side);
         Quad q;
-        const int us[4] = {p.u, p.u + kQuadSide, p.u + kQuadSide, p.u}, vs[4] = {p.v, p.v, p.v + kQuadSide, p.v + kQuadSide};
+        const int us[4] = {p.u, p.u + qs.side, p.u + qs.side, p.u}, vs[4] = {p.v, p.v, p.v + qs.side, p.v + qs.side};
         for (int i = 0; i < 4; ++i) {
             q.x[i] = static_cast<int32_t>(std::lround(c.x[i]));
             q.y[i] = static_cast<int32_t>(std::lround(c.y[i]));
@@ -130,8 +132,8 @@ void QuorvelQuads(benchmark::State& state, Kind kind, bool rotated, qrv::KernelS
         benchmark::ClobberMemory();
     }
     TPD_Free(tpd);
-    qrv::SetKernelSet(qrv::KernelSet::Sse2);
-    Report(state);
+    qrv::SetKernelSet(qrvbench::BestKernelSet());
+    Report(state, qs);
 }
 
 // The texture for the peers: ARGB with the key cells transparent when masked.
@@ -164,68 +166,69 @@ struct SdlSetup {
     }
 };
 
-void SdlCopyEx(benchmark::State& state, Kind kind, bool rotated) {
+void SdlCopyEx(benchmark::State& state, Kind kind, bool rotated, QuadSet qs) {
     Frame f;
     SdlSetup sdl(f, kind);
-    const auto placements = Placements(rotated);
+    const auto placements = Placements(rotated, qs);
     for (auto _ : state) {
         for (const Placement& p : placements) {
-            const SDL_Rect src{p.u, p.v, kQuadSide, kQuadSide};
-            const SDL_FRect dst{static_cast<float>(p.cx - kQuadSide / 2.0), static_cast<float>(p.cy - kQuadSide / 2.0),
-                                float(kQuadSide), float(kQuadSide)};
+            const SDL_Rect src{p.u, p.v, qs.side, qs.side};
+            const SDL_FRect dst{static_cast<float>(p.cx - qs.side / 2.0), static_cast<float>(p.cy - qs.side / 2.0),
+                                float(qs.side), float(qs.side)};
             SDL_RenderCopyExF(sdl.renderer, sdl.texture, &src, &dst, p.angle, nullptr, SDL_FLIP_NONE);
         }
         SDL_RenderFlush(sdl.renderer);
         benchmark::ClobberMemory();
     }
-    Report(state);
+    Report(state, qs);
 }
 
-void SdlGeometry(benchmark::State& state, Kind kind, bool rotated) {
+void SdlGeometry(benchmark::State& state, Kind kind, bool rotated, QuadSet qs) {
     Frame f;
     SdlSetup sdl(f, kind);
     std::vector<SDL_Vertex> vertices;
     std::vector<int> indices;
-    for (const Placement& p : Placements(rotated)) {
-        const Corners c = CornersOf(p);
-        const float u0 = float(p.u) / kTexSide, v0 = float(p.v) / kTexSide, d = float(kQuadSide) / kTexSide;
+    for (const Placement& p : Placements(rotated, qs)) {
+        const Corners c = CornersOf(p, qs.side);
+        const float u0 = float(p.u) / kTexSide, v0 = float(p.v) / kTexSide, d = float(qs.side) / kTexSide;
         const float us[4] = {u0, u0 + d, u0 + d, u0}, vs[4] = {v0, v0, v0 + d, v0 + d};
         const int base = static_cast<int>(vertices.size());
         for (int i = 0; i < 4; ++i) vertices.push_back({{c.x[i], c.y[i]}, {255, 255, 255, 255}, {us[i], vs[i]}});
         indices.insert(indices.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
     }
     for (auto _ : state) {
-        SDL_RenderGeometry(sdl.renderer, sdl.texture, vertices.data(), static_cast<int>(vertices.size()), indices.data(),
-                           static_cast<int>(indices.size()));
+        SDL_RenderGeometry(sdl.renderer, sdl.texture, vertices.data(), static_cast<int>(vertices.size()),
+                           indices.data(), static_cast<int>(indices.size()));
         SDL_RenderFlush(sdl.renderer);
         benchmark::ClobberMemory();
     }
-    Report(state);
+    Report(state, qs);
 }
 
-void Cairo(benchmark::State& state, Kind kind, bool rotated) {
+void Cairo(benchmark::State& state, Kind kind, bool rotated, QuadSet qs) {
     Frame f;
     std::vector<uint32_t> texels = PeerTexels(kind);
-    cairo_surface_t* target = cairo_image_surface_create_for_data(f.pixels, CAIRO_FORMAT_RGB24, kWidth, kHeight, f.pitch);
-    cairo_surface_t* source = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(texels.data()),
-                                                                  CAIRO_FORMAT_ARGB32, kTexSide, kTexSide, kTexSide * 4);
+    cairo_surface_t* target =
+        cairo_image_surface_create_for_data(f.pixels, CAIRO_FORMAT_RGB24, kWidth, kHeight, f.pitch);
+    cairo_surface_t* source = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(texels.data()), CAIRO_FORMAT_ARGB32, kTexSide, kTexSide, kTexSide * 4);
     cairo_t* cr = cairo_create(target);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_operator(cr, kind == Kind::Masked ? CAIRO_OPERATOR_OVER : CAIRO_OPERATOR_SOURCE);
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
     cairo_pattern_set_filter(pattern, kind == Kind::Bilinear ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
-    const auto placements = Placements(rotated);
+    const auto placements = Placements(rotated, qs);
     for (auto _ : state) {
         for (const Placement& p : placements) {
             cairo_save(cr);
             cairo_translate(cr, p.cx, p.cy);
             cairo_rotate(cr, p.angle * 3.14159265358979 / 180.0);
-            cairo_translate(cr, -kQuadSide / 2.0, -kQuadSide / 2.0);
+            cairo_translate(cr, -qs.side / 2.0, -qs.side / 2.0);
             cairo_matrix_t m;
             cairo_matrix_init_translate(&m, p.u, p.v);
             cairo_pattern_set_matrix(pattern, &m);
             cairo_set_source(cr, pattern);
-            cairo_rectangle(cr, 0, 0, kQuadSide, kQuadSide);
+            cairo_rectangle(cr, 0, 0, qs.side, qs.side);
             cairo_fill(cr);
             cairo_restore(cr);
         }
@@ -236,7 +239,7 @@ void Cairo(benchmark::State& state, Kind kind, bool rotated) {
     cairo_destroy(cr);
     cairo_surface_destroy(source);
     cairo_surface_destroy(target);
-    Report(state);
+    Report(state, qs);
 }
 
 int RegisterTextured() {
@@ -246,17 +249,20 @@ int RegisterTextured() {
     } kinds[] = {{"plain", Kind::Plain}, {"masked", Kind::Masked}, {"bilinear", Kind::Bilinear}};
     for (const auto& k : kinds) {
         for (bool rotated : {true, false}) {
-            const std::string base =
-                std::string("textured/") + k.name + (rotated ? "/rotated" : "/axis") + "/xrgb32/2000/";
-            const Kind kind = k.kind;
-            auto add = [&](const char* impl, auto fn) {
-                benchmark::RegisterBenchmark((base + impl).c_str(), fn)->MinTime(0.3)->Unit(benchmark::kMillisecond);
-            };
-            add("quorvel", [=](benchmark::State& st) { QuorvelQuads(st, kind, rotated, qrv::KernelSet::Sse2); });
-            add("quorvel-scalar", [=](benchmark::State& st) { QuorvelQuads(st, kind, rotated, qrv::KernelSet::Scalar); });
-            add("sdl2-copyex", [=](benchmark::State& st) { SdlCopyEx(st, kind, rotated); });
-            add("sdl2-geometry", [=](benchmark::State& st) { SdlGeometry(st, kind, rotated); });
-            add("cairo", [=](benchmark::State& st) { Cairo(st, kind, rotated); });
+            for (const QuadSet& qs : kQuadSets) {
+                const std::string base = std::string("textured/") + k.name + (rotated ? "/rotated" : "/axis") +
+                                         "/xrgb32/" + qs.name + "/";
+                const Kind kind = k.kind;
+                auto add = [&](const char* impl, auto fn) { qrvbench::Register(base + impl, fn, 0.1); };
+                add("quorvel", [=](benchmark::State& st) {
+                    QuorvelQuads(st, kind, rotated, qs, qrvbench::BestKernelSet());
+                });
+                add("quorvel-scalar",
+                    [=](benchmark::State& st) { QuorvelQuads(st, kind, rotated, qs, qrv::KernelSet::Scalar); });
+                add("sdl2-copyex", [=](benchmark::State& st) { SdlCopyEx(st, kind, rotated, qs); });
+                add("sdl2-geometry", [=](benchmark::State& st) { SdlGeometry(st, kind, rotated, qs); });
+                add("cairo", [=](benchmark::State& st) { Cairo(st, kind, rotated, qs); });
+            }
         }
     }
     return 0;

@@ -18,6 +18,8 @@ done
 echo "=== exports"
 bash scripts/check-exports.sh src/exports/exports.tsv build/release/libquorvel.so build/win32/quorvel.dll
 bash scripts/check-exports.sh src/exports/exports.tsv build/x86/libquorvel.so | tail -1
+echo "=== benchmark report and chart"
+python3 scripts/test_bench_report.py
 echo "=== reference scene: x86-64, i686 and the DLL under wine"
 # Any failure of the DLL test program fails the run. A machine where wine
 # cannot start at all is reported loudly and the run goes on, unless

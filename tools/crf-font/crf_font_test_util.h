@@ -1,6 +1,8 @@
 // FreeType's view of the test font, to hold the converted font against.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -73,16 +75,20 @@ inline std::pair<int, int> InkedRows(const FT_Bitmap& b) {
     return {first, end};
 }
 
-// The font after a trip through its file image.
-inline void* RoundTrip(void* font) {
-    const intptr_t s = qrvhost::OpenMemoryStream();
-    CRF_Write(font, s);
-    std::vector<uint8_t> image = qrvhost::MemoryStreamBytes(s);
-    qrvhost::CloseStream(s);
-    const intptr_t in = qrvhost::OpenMemoryStream(image.data(), image.size());
-    void* again = CRF_Read(in);
-    qrvhost::CloseStream(in);
-    return again;
-}
+// The library with the reference host; every test must leave no block alive.
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QRV_Init_Lib();
+        qrvhost::Install();
+        qrvhost::FailAllocationsAfter(-1);
+        baseline = qrvhost::LiveBlocks();
+    }
+    void TearDown() override {
+        qrvhost::FailAllocationsAfter(-1);
+        EXPECT_EQ(qrvhost::LiveBlocks(), baseline) << "host blocks leaked";
+    }
+    size_t baseline = 0;
+};
 
 }  // namespace crffonttest

@@ -15,6 +15,8 @@ for preset in release x86 asan; do
   echo "=== test $preset"
   ctest --preset "$preset" -j "$jobs"
 done
+echo "=== install, and a project built against the installed copy"
+bash scripts/consumer-test.sh build/release
 echo "=== exports"
 bash scripts/check-exports.sh src/exports/exports.tsv build/release/libquorvel.so build/win32/quorvel.dll
 bash scripts/check-exports.sh src/exports/exports.tsv build/x86/libquorvel.so | tail -1

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/png_writer.h"
+#include "common/ttf_to_crf.h"
 #include "quorvel.h"
 #include "quorvel_host.h"
 #include "scenes.h"
@@ -138,7 +139,7 @@ void DrawStatus(void* font, int scene, int format, double frameMs, double drawMs
                   qrvview::kSceneCount, qrvview::SceneName(scene), qrvview::FormatName(format), QRV_GetMMXState(),
                   frameMs, drawMs);
     const int y = (22 - CRF_GetMaxChrSize(font, 1)) / 2;
-    CRF_Draw(font, line, static_cast<int32_t>(std::strlen(line)), 6, y, 0xFFFFFF);
+    CRF_Draw(font, line, static_cast<int32_t>(std::strlen(line)), 6, y, 0xFFFFFFFF);
 }
 
 struct Viewer {
@@ -201,8 +202,10 @@ struct Viewer {
         }
         const double toMs = 1000.0 / static_cast<double>(SDL_GetPerformanceFrequency());
         double frameMs = 1000.0 / 60, drawMs = 0;
-        Uint64 lastPresent = SDL_GetPerformanceCounter();
-        for (long count = 0; !quit && (options.frames == 0 || count < options.frames); ++count) {
+        Uint64 lastPresent = SDL_GetPerformanceCounter(), firstPresent = 0;
+        double totalDrawMs = 0;
+        long count = 0;
+        for (; !quit && (options.frames == 0 || count < options.frames); ++count) {
             SDL_Event event;
             while (SDL_PollEvent(&event)) {
                 if (event.type == SDL_QUIT) quit = true;
@@ -214,6 +217,7 @@ struct Viewer {
             qrvview::DrawScene(scenes, scene, static_cast<int>(sceneFrames[scene]++ & 0x3FFFFFFF), frame);
             const double thisDraw = static_cast<double>(SDL_GetPerformanceCounter() - start) * toMs;
             drawMs += (thisDraw - drawMs) * 0.1;
+            totalDrawMs += thisDraw;
             DrawStatus(scenes.font, scene, frame.format, frameMs, drawMs, frame.width);
             if (!Present()) {
                 std::fprintf(stderr, "quorvel-view: cannot draw into the window: %s\n", SDL_GetError());
@@ -232,10 +236,15 @@ struct Viewer {
             const Uint64 now = SDL_GetPerformanceCounter();
             const double interval = static_cast<double>(now - lastPresent) * toMs;
             // The first interval holds the window's start-up; the second starts the average.
+            if (count == 0) firstPresent = now;
             if (count == 1) frameMs = interval;
             else if (count > 1) frameMs += (interval - frameMs) * 0.1;
             lastPresent = now;
         }
+        if (count > 1)
+            std::printf("quorvel-view: %ld frames, %.2f ms a frame, %.2f ms of it drawing\n", count,
+                        static_cast<double>(lastPresent - firstPresent) * toMs / static_cast<double>(count - 1),
+                        totalDrawMs / static_cast<double>(count));
         return 0;
     }
 };
@@ -262,7 +271,7 @@ int main(int argc, char** argv) {
     viewer.scenes.font = qrvview::MakeViewFont(kFontPath, 15);
     const int status = viewer.Run();
     qrvview::ReleaseScenes(viewer.scenes);
-    CRF_Free(viewer.scenes.font);
+    qrvttf::FreeCrfFont(viewer.scenes.font);
     QRV_Close_Lib();
     if (viewer.staging) SDL_FreeSurface(viewer.staging);
     SDL_DestroyWindow(viewer.window);

@@ -1,11 +1,14 @@
 #include "view_font.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "common/png_writer.h"
+#include "common/ttf_to_crf.h"
 #include "quorvel.h"
 #include "quorvel_host.h"
 
@@ -60,6 +63,14 @@ void* MakeBlockFont() {
     return font;
 }
 
-void* MakeViewFont(const char*, int) { return MakeBlockFont(); }
+void* MakeViewFont(const char* ttfPath, int pixelSize) {
+    qrvttf::TtfOptions options;
+    options.fontPath = ttfPath;
+    options.pixelSize = pixelSize;
+    std::string error;
+    if (void* font = qrvttf::BuildCrfFont(options, &error)) return font;
+    std::fprintf(stderr, "quorvel-view: %s; drawing text with the built-in letters\n", error.c_str());
+    return MakeBlockFont();
+}
 
 }  // namespace qrvview

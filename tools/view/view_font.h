@@ -4,7 +4,7 @@
 
 namespace qrvview {
 
-// A CRF font (free it with CRF_Free), or null when even the built-in one
+// A CRF font (free it with qrvttf::FreeCrfFont), or null when even the built-in one
 // cannot be made. Needs the host services installed (qrvhost::Install).
 void* MakeViewFont(const char* ttfPath, int pixelSize);
 

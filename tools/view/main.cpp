@@ -90,8 +90,9 @@ int ParseOptions(int argc, char** argv, Options* o) {
         } else if (arg == "--format" && ParseNumber(value, 1, 5, &v)) {
             o->format = static_cast<int>(v);
         } else {
-            std::fprintf(stderr, "quorvel-view: bad value '%s' for %s (frames: 1 or more, scene: 1..%d, format: 1..5)\n",
-                         value, arg.c_str(), qrvview::kSceneCount);
+            std::fprintf(stderr,
+                         "quorvel-view: bad value '%s' for %s (frames: 1 or more, scene: 1..%d, format: 1..5)\n", value,
+                         arg.c_str(), qrvview::kSceneCount);
             return 2;
         }
     }
@@ -158,7 +159,8 @@ struct Viewer {
         int format = frame.format;
         if (k == SDLK_ESCAPE) quit = true;
         else if (k >= SDLK_1 && k <= SDLK_5 && modified) format = static_cast<int>(k - SDLK_1) + 1;
-        else if (k >= SDLK_1 && static_cast<int>(k - SDLK_1) < qrvview::kSceneCount) scene = static_cast<int>(k - SDLK_1);
+        else if (k >= SDLK_1 && static_cast<int>(k - SDLK_1) < qrvview::kSceneCount)
+            scene = static_cast<int>(k - SDLK_1);
         else if (k == SDLK_RIGHT || k == SDLK_SPACE) scene = (scene + 1) % qrvview::kSceneCount;
         else if (k == SDLK_LEFT) scene = (scene + qrvview::kSceneCount - 1) % qrvview::kSceneCount;
         else if (k == SDLK_f) format = (format + (key.keysym.mod & KMOD_SHIFT ? 3 : 0)) % 5 + 1;

@@ -23,19 +23,12 @@ uint32_t Hash(uint32_t x, uint32_t y) {
     return h ^ (h >> 13);
 }
 
-// A colour on a hue circle (0..359), for slowly cycling backgrounds.
+// A colour on a hue circle (degrees), three cosines a third of a turn apart,
+// scaled to `level`: for slowly cycling backgrounds and text.
 uint32_t Hue(int degrees, int level) {
-    const int h = ((degrees % 360) + 360) % 360, sector = h / 60, phase = (h % 60) * 255 / 60;
-    int r = 0, g = 0, b = 0;
-    switch (sector) {
-        case 0: r = 255; g = phase; break;
-        case 1: r = 255 - phase; g = 255; break;
-        case 2: g = 255; b = phase; break;
-        case 3: g = 255 - phase; b = 255; break;
-        case 4: r = phase; b = 255; break;
-        default: r = 255; b = 255 - phase; break;
-    }
-    return ZK_RGB(r * level / 255, g * level / 255, b * level / 255);
+    const double a = degrees * kPi / 180;
+    auto channel = [&](double phase) { return static_cast<int>(level * (0.5 + 0.5 * std::cos(a + phase))); };
+    return ZK_RGB(channel(0), channel(-2 * kPi / 3), channel(2 * kPi / 3));
 }
 
 void DrawText(void* font, const char* text, int x, int y, uint32_t colour, int mode) {

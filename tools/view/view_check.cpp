@@ -116,7 +116,8 @@ int main(int argc, char** argv) {
             }
             previous = std::move(im);
         }
-        if (failures == failuresBefore) std::printf("%s: %zu frames, each a picture and each different\n", group.c_str(), files.size());
+        if (failures == failuresBefore)
+            std::printf("%s: %zu frames, each a picture and each different\n", group.c_str(), files.size());
     }
     return failures ? 1 : 0;
 }

@@ -221,7 +221,7 @@ bool Finish() {
                  "<title>Quorvel gallery</title>\n<style>\n"
                  "body { background: #15151a; color: #ddd; font-family: sans-serif; margin: 2em; }\n"
                  "figure { margin: 0 0 2.5em 0; }\n"
-                 "img { max-width: 100%%; image-rendering: pixelated; border: 1px solid #333; }\n"
+                 "img { max-width: 100%%; border: 1px solid #333; }\n"
                  "figcaption { margin-top: 0.4em; max-width: 80em; }\n"
                  "</style>\n</head>\n<body>\n<h1>Quorvel gallery</h1>\n"
                  "<p>Every picture below was drawn by the library into its own pixel buffers.</p>\n");

@@ -100,8 +100,9 @@ void PrimitiveGallery() {
                      std::string("Rows: the ten ink draw modes (ink alpha at 140 of 255); columns: the primitives, "
                                  "drawn over a colour ramp in a ") +
                          kFormatNames[f] +
-                         " buffer and converted to RGB by the library's blit. Gouraud shading draws in replace, half, "
-                         "add, subtract, multiply and reverse subtract only: the other cells are left as they were.");
+                         " buffer and converted to RGB by the library's blit. Gouraud shading (the shade box and the "
+                         "Gouraud polygons) draws in replace, half, add, subtract, multiply and reverse subtract "
+                         "only: its other cells are left as they were.");
     }
 }
 

@@ -202,9 +202,13 @@ void Picture::Save(const std::string& name, const std::string& caption) {
         std::printf("wrote %s/%s\n", g_dir.c_str(), file.c_str());
         g_entries.push_back({file, title_, caption});
     } else {
-        std::fprintf(stderr, "could not write %s/%s\n", g_dir.c_str(), file.c_str());
-        g_failed = true;
+        Fail("could not write " + g_dir + "/" + file);
     }
+}
+
+void Fail(const std::string& message) {
+    std::fprintf(stderr, "quorvel_demo: %s\n", message.c_str());
+    g_failed = true;
 }
 
 void SetOutputDir(const std::string& dir) { g_dir = dir; }

@@ -97,6 +97,8 @@ void* MakeFont(int pixelSize, int depth, uint32_t colour, std::string* error);
 void FreeFont(void* font);
 
 void SetOutputDir(const std::string& dir);
+// Reports a picture that could not be made; the run then ends with a failure.
+void Fail(const std::string& message);
 // Writes index.html listing every saved picture; false when a picture or the page failed.
 bool Finish();
 

@@ -1,5 +1,4 @@
 // Gallery fonts (converted from DejaVu Sans) and the text picture.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -71,6 +70,12 @@ void TextGallery() {
     std::string error;
     // Depth 32 glyphs carry their own colour (a warm yellow); the ink modulates it.
     void* fonts[2] = {MakeFont(22, 8, 0xFFFFFFFF, &error), MakeFont(22, 32, 0xFFFFD860, &error)};
+    if (!fonts[0] || !fonts[1]) {
+        FreeFont(fonts[0]);
+        FreeFont(fonts[1]);
+        Fail("text picture: " + error);
+        return;
+    }
     const Surface ramp = MakeRamp(grid.cellW, grid.cellH);
     for (int f = 0; f < kFormatCount; ++f) {
         Surface cell(grid.cellW, grid.cellH, kFormats[f]);
@@ -80,7 +85,6 @@ void TextGallery() {
             // The dark right part shows the modes over a plain background too.
             QRV_Box(grid.cellW / 2, 0, grid.cellW, grid.cellH, 0x181818, QRV_STYLE_FILLED);
             void* font = fonts[rows[r].depth == 32];
-            if (!font) continue;
             CRF_DrawMode(font, rows[r].mode);
             CRF_BackdropColour(font, 0xFF304070);
             const char* line1 = "Quorvel draws text";
@@ -90,7 +94,6 @@ void TextGallery() {
             picture.Paste(cell, grid.X(f), grid.Y(r));
         }
     }
-    if (!fonts[0] || !fonts[1]) std::fprintf(stderr, "text picture: %s\n", error.c_str());
     FreeFont(fonts[0]);
     FreeFont(fonts[1]);
     picture.Save("text",

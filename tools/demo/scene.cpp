@@ -124,8 +124,10 @@ void CameraPicture() {
 void AnimationPicture() {
     constexpr int kW = 1280, kH = 600, kFrames = 60, kColumns = 6;
     constexpr int kThumbW = 256, kThumbH = 120;
+    constexpr int kDetailH = 200;  // a strip of the last frame at full size, below the sheet
     const Grid grid{10, kTitleBand + 8, kThumbW, kThumbH + 18, 6};
-    Picture picture(grid.Width(kColumns), grid.Height(kFrames / kColumns), "R2D2: 60 frames of 4096 squares");
+    const int detailY = grid.Height(kFrames / kColumns) + 14;
+    Picture picture(grid.Width(kColumns), detailY + kDetailH + 10, "R2D2: 60 frames of 4096 squares");
     Surface screen(kW, kH, QRV_FORMAT_32), thumb(kThumbW, kThumbH, QRV_FORMAT_32);
     for (int f = 0; f < kFrames; ++f) {
         screen.Select();
@@ -136,9 +138,14 @@ void AnimationPicture() {
         picture.Paste(thumb, x, y);
         picture.Text(x, y + kThumbH + 1, std::to_string(f + 1), 0xFF909090);
     }
+    picture.Text(grid.left, detailY - 18, "frame 60, the top-left corner at full size");
+    screen.SelectAsSource();
+    picture.canvas.Select();
+    QRV_Blit(0, 0, picture.canvas.width - 2 * grid.left, kDetailH, grid.left, detailY, 0, 0);
     picture.Save("r2d2",
                  "The first 60 steps of the library's R2D2 load test on a 1280 x 600 buffer (cleared before "
-                 "each step), scaled down by the library's bilinear scaler.");
+                 "each step), scaled down by the library's bilinear scaler; below, a strip of the last frame as drawn: "
+                 "every square is a 50 % mix with what lies under it.");
 }
 
 }  // namespace

@@ -6,4 +6,4 @@ sh scripts/setup-debian.sh
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)" --target quorvel_demo
 mkdir -p out
-build/release/tools/demo/quorvel_demo out
+build/release/tools/demo/quorvel-demo out

@@ -207,7 +207,7 @@ void Picture::Save(const std::string& name, const std::string& caption) {
 }
 
 void Fail(const std::string& message) {
-    std::fprintf(stderr, "quorvel_demo: %s\n", message.c_str());
+    std::fprintf(stderr, "quorvel-demo: %s\n", message.c_str());
     g_failed = true;
 }
 

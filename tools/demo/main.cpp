@@ -1,7 +1,7 @@
 // The demo gallery: pictures of what the library draws, written as PNG files
 // with an index page.
 //
-//   quorvel_demo OUTPUT_DIR
+//   quorvel-demo OUTPUT_DIR
 #include <cstdio>
 #include <string>
 
@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
     if (argc > 2 || (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h"))) {
         std::printf(
-            "usage: quorvel_demo [OUTPUT_DIR]\n"
+            "usage: quorvel-demo [OUTPUT_DIR]\n"
             "Renders the gallery (PNG pictures and index.html) into OUTPUT_DIR (default: the current "
             "folder), which must exist.\n");
         return argc > 2 ? 2 : 0;
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     qrvhost::Install();  // fonts live in the host's memory
     std::string error;
     if (!gallery::LoadFonts(&error)) {
-        std::fprintf(stderr, "quorvel_demo: cannot make the gallery fonts: %s\n", error.c_str());
+        std::fprintf(stderr, "quorvel-demo: cannot make the gallery fonts: %s\n", error.c_str());
         QRV_Close_Lib();
         return 1;
     }

@@ -391,6 +391,8 @@ void Textured(Scene& s) {
     Q(QRV_DrawSpriteQuad)(&same, kLeft + 40, kTop + 40, -5, -5, kLeft + 70, kTop + 44, 90, 0, kLeft + 66, kTop + 74,
                           90, 90, kLeft + 36, kTop + 70, 0, 90, plain, 0);
     Q(QRV_DrawSpritePoly)(&argb, 3, plain);
+    s.Fold(static_cast<uint32_t>(Q(TPD_UpdateSpriteDrawMode)(plain, 0x80 | 1, 0xC0C0C0, 0x304050, 100)));
+    Q(QRV_DrawSpritePoly)(&argb, 3, plain);
     Q(TPD_AddTexelEffect)(plain, 3, nullptr, nullptr, 0x202020, 0, 0, 0);
     Q(TPD_AddTexelEffect)(plain, 9, nullptr, nullptr, 0, 0, 0, 0);
     Q(QRV_DrawTexturedPoly)(&same, 3, plain);
@@ -935,7 +937,8 @@ void Fonts(Scene& s) {
         s.Fold(static_cast<uint32_t>(Q(CRF_TextHeight)(font, text, 5, 1)));
         s.Fold(static_cast<uint32_t>(Q(CRF_GetMaxChrSize)(font, 1) + Q(CRF_GetChrDepth)(font)));
         QrvChrInfo* info = static_cast<QrvChrInfo*>(Q(CRF_GetChrInfoPtr)(font, 0));
-        s.Fold(static_cast<uint32_t>(Q(RFCI_GetChrUnderHang)(info, 67) + 3 * Q(RFCI_GetChrOverHang)(info, 68)));
+        s.Fold(static_cast<uint32_t>(Q(RFCI_GetChrUnderHang)(info, 67) + 3 * Q(RFCI_GetChrOverHang)(info, 68) +
+                                      7 * Q(RFCI_GetChrWidth)(info, 69)));
 
         // The file image, byte for byte, and the font read back from it.
         host::Stream image, saved;

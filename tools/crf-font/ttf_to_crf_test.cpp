@@ -1,4 +1,5 @@
-// What the TrueType converter refuses, leaving no host memory behind.
+// What the TrueType converter refuses beyond what crf-font's own tests reach,
+// leaving no host memory behind.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,12 +37,8 @@ TEST_F(TtfToCrf, RefusesWhatItCannotConvert) {
         return o;
     };
     const Case cases[] = {
-        {"missing file", with([](auto& o) { o.fontPath = "/nonexistent/font.ttf"; }), "cannot read font file"},
-        {"not a font", with([](auto& o) { o.fontPath = "/etc/hostname"; }), "cannot read font file"},
-        {"reversed range", with([](auto& o) { o.first = 100, o.last = 99; }), "empty"},
         {"range past 65535", with([](auto& o) { o.last = 65536; }), "outside"},
         {"negative range", with([](auto& o) { o.first = -1; }), "outside"},
-        {"no character", with([](auto& o) { o.first = 1, o.last = 31; }), "no character"},
         {"depth 16", with([](auto& o) { o.depth = 16; }), "depth"},
         {"pixel size 0", with([](auto& o) { o.pixelSize = 0; }), "pixel size"},
         {"pixel size too large", with([](auto& o) { o.pixelSize = 100000; }), "pixel size"},

@@ -14,7 +14,8 @@ linux=0
 dll=0
 skipped=0
 hashes() { grep '^format' "$1" || true; }
-for kernels in sse2 scalar; do
+kernel_sets="sse2 scalar"
+for kernels in $kernel_sets; do
   export QUORVEL_SIMD=$kernels
   build/release/tests/dll/reference_scene > "$out/x86-64.$kernels" || linux=1
   scripts/run-i686.sh build/x86/tests/dll/reference_scene > "$out/i686.$kernels" || linux=1
@@ -24,31 +25,49 @@ for kernels in sse2 scalar; do
     linux=1
   fi
   [ "$(hashes "$out/x86-64.$kernels" | wc -l)" -eq 10 ] || { echo "FAIL the x86-64 scene drew nothing"; linux=1; }
-  bash scripts/run-wine.sh build/win32/tests/dll/quorvel_dll_test.exe build/win32/quorvel.dll > "$out/dll.$kernels"
-  wine_status=$?
-  sed -i 's/\r$//' "$out/dll.$kernels"  # the Windows program ends its lines with CR LF
-  if [ $wine_status -eq 77 ]; then
+done
+
+# The DLL draws the scene in every kernel set at once, in one wine session.
+bash scripts/run-wine.sh --prepare
+prepare_status=$?
+declare -A pid wine_status
+if [ $prepare_status -eq 0 ]; then
+  for kernels in $kernel_sets; do
+    QUORVEL_SIMD=$kernels QRV_WINE_SHARED=1 bash scripts/run-wine.sh build/win32/tests/dll/quorvel_dll_test.exe \
+      build/win32/quorvel.dll > "$out/dll.$kernels" &
+    pid[$kernels]=$!
+  done
+  for kernels in $kernel_sets; do
+    wait "${pid[$kernels]}"
+    wine_status[$kernels]=$?
+  done
+  bash scripts/run-wine.sh --stop
+fi
+for kernels in $kernel_sets; do
+  if [ $prepare_status -eq 77 ]; then
     echo "SKIPPED the DLL under wine with kernel set $kernels: this machine cannot run 32-bit programs"
     skipped=1
-  elif [ ! -s "$out/dll.$kernels" ]; then
+    continue
+  elif [ $prepare_status -ne 0 ] || [ ! -s "$out/dll.$kernels" ]; then
     # The program prints before it does anything else, so no output at all
     # means that wine itself did not start it.
-    echo "SKIPPED the DLL under wine with kernel set $kernels: wine did not start (status $wine_status)"
+    echo "SKIPPED the DLL under wine with kernel set $kernels: wine did not start (status ${wine_status[$kernels]:-$prepare_status})"
     skipped=1
-  else
-    if [ $wine_status -ne 0 ]; then
-      echo "FAIL the DLL test exited with status $wine_status; its last lines:"
-      tail -25 "$out/dll.$kernels"
-      dll=1
-    fi
-    if ! diff <(hashes "$out/x86-64.$kernels") <(hashes "$out/dll.$kernels") >/dev/null; then
-      echo "FAIL DLL hashes differ from x86-64 with kernel set $kernels:"
-      diff <(hashes "$out/x86-64.$kernels") <(hashes "$out/dll.$kernels")
-      dll=1
-    fi
+    continue
   fi
-  grep -h FAIL "$out/x86-64.$kernels" "$out/i686.$kernels" "$out/dll.$kernels" 2>/dev/null
+  sed -i 's/\r$//' "$out/dll.$kernels"  # the Windows program ends its lines with CR LF
+  if [ "${wine_status[$kernels]}" -ne 0 ]; then
+    echo "FAIL the DLL test exited with status ${wine_status[$kernels]} with kernel set $kernels; its last lines:"
+    tail -25 "$out/dll.$kernels"
+    dll=1
+  fi
+  if ! diff <(hashes "$out/x86-64.$kernels") <(hashes "$out/dll.$kernels") >/dev/null; then
+    echo "FAIL DLL hashes differ from x86-64 with kernel set $kernels:"
+    diff <(hashes "$out/x86-64.$kernels") <(hashes "$out/dll.$kernels")
+    dll=1
+  fi
 done
+grep -h FAIL "$out"/* 2>/dev/null
 echo "reference scene (x86-64, kernel set sse2):"
 sed 's/^/  /' "$out/x86-64.sse2"
 { grep -h '^QRV_Init\|^exports\|^not called' "$out/dll.sse2" || true; } | sed 's/^/  dll: /'

@@ -1,6 +1,12 @@
 #!/bin/bash
 # Runs a 32-bit Windows console program under wine and exits with its status,
 # in a wine prefix of its own (created on first use, under /tmp).
+#   run-wine.sh PROGRAM ARGS...   runs it, then stops that prefix's wine server
+#   run-wine.sh --prepare         only makes wine ready to run programs
+#   run-wine.sh --stop            stops the prefix's wine server
+# With QRV_WINE_SHARED=1 a run leaves the server up, so that several programs
+# can run at once in one wine session (starting one is most of the cost where
+# wine is emulated); --stop ends it.
 # Where the kernel refuses 32-bit programs (some sandboxes do, and 32-bit wine
 # is a 32-bit program), it registers qemu-i386 with binfmt_misc so that the
 # kernel hands every 32-bit x86 program to it (needs root and qemu-user; the
@@ -59,6 +65,10 @@ if ! runs_32bit && { ! register_qemu_i386 || ! runs_32bit; }; then
   echo "SKIP: this machine cannot run 32-bit programs, so 32-bit wine cannot start here" >&2
   exit 77
 fi
+if [ "${1:-}" = --stop ]; then
+  wineserver -k >/dev/null 2>&1 || true
+  exit 0
+fi
 # 32-bit programs go through qemu-i386 here. (Where the kernel runs them
 # itself, such an entry is never reached, and all it costs is building the
 # prefix before the first run instead of during it.)
@@ -67,8 +77,12 @@ if grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
     echo "run-wine: could not build the wine prefix $WINEPREFIX" >&2
     exit 1
   fi
+elif [ "${1:-}" = --prepare ]; then
+  wine cmd.exe /c exit >/dev/null 2>&1
+  wineserver -w
 fi
+[ "${1:-}" = --prepare ] && exit 0
 wine "$@"
 status=$?
-wineserver -k >/dev/null 2>&1 || true
+[ "${QRV_WINE_SHARED:-0}" = 1 ] || wineserver -k >/dev/null 2>&1 || true
 exit $status

@@ -18,7 +18,7 @@ install_missing() {
 
 PACKAGES="cmake ninja-build g++ g++-multilib g++-mingw-w64-i686 binutils-mingw-w64-i686 pkg-config \
 libgtest-dev googletest libbenchmark-dev libpixman-1-dev libsdl2-dev libcairo2-dev zlib1g-dev libpng-dev"
-PACKAGES="$PACKAGES libsdl2-ttf-dev libfreetype-dev fonts-dejavu-core"
+PACKAGES="$PACKAGES libsdl2-ttf-dev libfreetype-dev fonts-dejavu-core python3"
 # The viewer's test runs under a virtual X server.
 PACKAGES="$PACKAGES xvfb xauth"
 # Fuzzing, the aarch64 build (run under qemu-user) and the memcheck run. Debian's

@@ -1,17 +1,18 @@
 #!/bin/bash
 # Builds every configuration and runs every test: x86-64 release, i686,
-# x86-64 with sanitizers, and the Windows DLL with its export check.
+# aarch64 (under qemu-aarch64), x86-64 with sanitizers, and the Windows DLL
+# with its export check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sh scripts/setup-debian.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 start=$(date +%s)
-for preset in release x86 asan win32; do
+for preset in release x86 aarch64 asan win32; do
   echo "=== build $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
-for preset in release x86 asan; do
+for preset in release x86 aarch64 asan; do
   echo "=== test $preset"
   ctest --preset "$preset" -j "$jobs"
 done

@@ -16,6 +16,8 @@ for preset in release x86 aarch64 asan; do
   echo "=== test $preset"
   ctest --preset "$preset" -j "$jobs"
 done
+echo "=== memcheck: the release tests under valgrind"
+bash scripts/memcheck.sh build/release
 echo "=== install, and a project built against the installed copy"
 bash scripts/consumer-test.sh build/release
 echo "=== exports"

@@ -5,10 +5,10 @@
 # crash, leak, sanitizer report, timeout or guard-band hit fails the script;
 # the input that did it is copied to tests/fuzz/regressions/<target>/, which
 # every later run (and the fuzz preset's ctest) replays.
-# QRV_FUZZ_SECONDS sets the time per target (default 45).
+# QRV_FUZZ_SECONDS sets the time per target (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${QRV_FUZZ_SECONDS:-45}
+seconds=${QRV_FUZZ_SECONDS:-60}
 start=$(date +%s)
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j 2 >/dev/null

@@ -1,20 +1,23 @@
 #!/bin/bash
 # Builds every configuration and runs every test: x86-64 release, i686,
-# x86-64 with sanitizers, and the Windows DLL with its export check.
+# aarch64 (under qemu-aarch64), x86-64 with sanitizers, and the Windows DLL
+# with its export check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sh scripts/setup-debian.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 start=$(date +%s)
-for preset in release x86 asan win32; do
+for preset in release x86 aarch64 asan win32; do
   echo "=== build $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
-for preset in release x86 asan; do
+for preset in release x86 aarch64 asan; do
   echo "=== test $preset"
   ctest --preset "$preset" -j "$jobs"
 done
+echo "=== memcheck: the release tests under valgrind"
+bash scripts/memcheck.sh build/release
 echo "=== install, and a project built against the installed copy"
 bash scripts/consumer-test.sh build/release
 echo "=== exports"

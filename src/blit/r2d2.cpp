@@ -83,7 +83,7 @@ void Bounce(float& pos, float& speed, int32_t size, int32_t limit) {
     pos = next;
 }
 
-void Draw(const Square& s, bool packedRows) {
+void Draw(const Square& s, [[maybe_unused]] bool packedRows) {
     const int32_t x0 = TruncToInt32(s.x), y0 = TruncToInt32(s.y);
     const int64_t x1 = static_cast<int64_t>(x0) + s.w, y1 = static_cast<int64_t>(y0) + s.h;
     if (y1 <= kDrawTop || y0 >= kDrawBottom) return;

@@ -105,7 +105,7 @@ __m128i KeyLanes(const uint8_t* p, uint32_t key) {
 // Whether any of n columns has an opaque texel under both tracks. Runs of
 // adjacent texels are compared sixteen bytes at a time on the packed path.
 template <int BytesA, int BytesB>
-bool OpaquePair(TexelTrack a, TexelTrack b, int64_t n, bool packedSet) {
+bool OpaquePair(TexelTrack a, TexelTrack b, int64_t n, [[maybe_unused]] bool packedSet) {
     int64_t i = 0;
 #if defined(__SSE2__)
     if constexpr (BytesA == BytesB && BytesA != 3) {
@@ -133,7 +133,7 @@ bool OpaquePair(TexelTrack a, TexelTrack b, int64_t n, bool packedSet) {
 }
 
 template <int Bytes>
-bool OpaqueTexel(TexelTrack t, int64_t n, bool packedSet) {
+bool OpaqueTexel(TexelTrack t, int64_t n, [[maybe_unused]] bool packedSet) {
     int64_t i = 0;
 #if defined(__SSE2__)
     if constexpr (Bytes != 3) {

@@ -107,7 +107,7 @@ QRV_API void* QRV_CALL CRF_Read(intptr_t stream) {
     if (stream == 0) return nullptr;
     const intptr_t here = host::kCurrent;
     const int64_t start = host::StreamPos(stream);
-    uint8_t magic[sizeof kMagic];
+    uint8_t magic[sizeof kMagic] = {};  // a stream that gives nothing leaves it clear
     host::ReadToMemory(stream, here, magic, sizeof magic);
     if (std::memcmp(magic, kMagic, sizeof kMagic) != 0) {
         host::StreamSeek(stream, start);

@@ -19,7 +19,7 @@ inline constexpr int kOutputTypes = 6;
 
 // The ink whose packed operation gives each output type's pixels.
 template <int Type>
-inline constexpr Ink kInkOf = Type == kReplace ? Ink::Replace
+[[maybe_unused]] inline constexpr Ink kInkOf = Type == kReplace ? Ink::Replace
                               : Type == kBlend ? Ink::Alpha
                               : Type == kHalf  ? Ink::Half
                               : Type == kAdd   ? Ink::Add

@@ -63,7 +63,7 @@ constexpr Case kCases[] = {
 // size (it would be written past its rows).
 TEST_F(BlitFxTest, EveryModeAndFormat) {
     std::mt19937 rng(11);
-    for (int state = 0; state < 2; ++state) {
+    for (int state = 0; state < qrvtest::MmxStates(); ++state) {
         QRV_SetMMXState(state);
         for (const Case& c : kCases) {
             for (int format : qrvtest::kAllFormats) {

@@ -85,7 +85,7 @@ uint32_t BlendedInto(int dst, int state, uint32_t d, uint32_t p, uint32_t key) {
 TEST_F(BlitTest, AlphaSourceBlendsByThePackedFormulas) {
     std::mt19937 rng(3);
     const uint32_t mask = 0x7F203040;
-    for (int state = 0; state < 2; ++state) {
+    for (int state = 0; state < qrvtest::MmxStates(); ++state) {
         QRV_SetMMXState(state);
         for (int dst = 1; dst <= 4; ++dst) {
             Canvas s(256, 16, 5), d(256, 16, dst, 1);

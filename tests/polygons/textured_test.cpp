@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "frame/colour.h"
 #include "polygons/edge_walk.h"
 #include "polygons/poly_test_util.h"
 #include "polygons/texture_test_util.h"

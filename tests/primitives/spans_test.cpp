@@ -33,7 +33,7 @@ TEST(SpanFiller, RecordsAndStripsFollowThePixelRulesInEveryModeFormatAndMmxState
         qrv::SetKernelSet(set);
         for (int format : kAllFormats)
             for (int mode : kAllModes)
-                for (int mmx : {0, 1}) {
+                for (int mmx = 0; mmx < MmxStates(); ++mmx) {
                     ASSERT_EQ(QRV_SetMMXState(mmx), mmx);
                     std::mt19937 rng(format * 7919 + mode * 31 + mmx);
                     Canvas actual(67, 9, format), expected(67, 9, format);
@@ -128,7 +128,7 @@ TEST(SpanFiller, MmxStateDecidesTheTopByte) {
         {32, 0xFFFFFFFF, 0xFFFFFFFF, 0x00FEFEFE, 0x00FEFEFE},
     };
     for (int format : {4, 5})
-        for (int mmx : {0, 1})
+        for (int mmx = 0; mmx < MmxStates(); ++mmx)
             for (const Case& k : cases) {
                 QRV_SetMMXState(mmx);
                 Canvas c(9, 1, format);

@@ -19,6 +19,10 @@ inline int BytesPerPixel(int format) {
     }
 }
 
+// How many MMX states this processor can be put in: state 0 only, unless it has
+// MMX (elsewhere the library refuses state 1).
+inline int MmxStates() { return 1 + CPU_CheckMMX(); }
+
 struct Canvas {
     static constexpr int kGuard = 64;     // bytes before and after the pixels
     static constexpr uint8_t kGuardByte = 0xA5;

@@ -25,6 +25,8 @@ bash scripts/check-exports.sh src/exports/exports.tsv build/release/libquorvel.s
 bash scripts/check-exports.sh src/exports/exports.tsv build/x86/libquorvel.so | tail -1
 echo "=== benchmark report and chart"
 python3 scripts/test_bench_report.py
+echo "=== fuzz"
+bash scripts/fuzz.sh
 echo "=== reference scene: x86-64, i686 and the DLL under wine"
 # Any failure of the DLL test program fails the run. A machine where wine
 # cannot start at all is reported loudly and the run goes on, unless

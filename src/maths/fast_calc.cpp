@@ -75,6 +75,7 @@ constexpr OpcodeTable kOpcodes;
 }  // namespace qrv
 
 extern "C" QRV_API float QRV_CALL ZK_FastCalc(void* vars, void* program, int32_t count) {
+    if (vars == nullptr || program == nullptr) return 0.0f;
     auto* v = static_cast<float*>(vars);
     const auto* code = static_cast<const int32_t*>(program);
     float acc = v[code[0]];

@@ -110,10 +110,13 @@ SinCos SinCosDegrees(float degrees) {
     if (IsNaN(a)) return {a, a};
     if (IsInf(a)) return {DefaultNaN(), DefaultNaN()};
     double hi = a * kDegreesHi;
-    const double lo = a * kDegreesLo;
+    double lo = a * kDegreesLo;
     // Beyond the exact reduction a float angle's spacing exceeds a whole turn;
     // a turn of the double 2 pi keeps the result defined and the same everywhere.
+    // The low part of the largest angles needs the same turn, else the quadrant
+    // count leaves the int32 range.
     if (hi > kReduceLimit || hi < -kReduceLimit) hi = Remainder(hi, kTwoPi);
+    if (lo > kReduceLimit || lo < -kReduceLimit) lo = Remainder(lo, kTwoPi);
     const int32_t n = Nearest((hi + lo) * kTwoOverPi);
     const double r = (((hi - n * kHalfPi1) - n * kHalfPi2) - n * kHalfPi3) + lo;
     const double s = SinKernel(r), c = CosKernel(r);

@@ -292,7 +292,7 @@ BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t m
 BlitPlan PlanBlit(uint32_t maskColour, int32_t flags) {
     if (g.src.base == nullptr || g.dest.base == nullptr) return {nullptr, 0};
     return {BlitRowFor(g.dest.format, g.src.format, (flags & 1) != 0, g.mmxState,
-                       ActiveKernelSet() == KernelSet::Sse2),
+                       PackedKernelsActive()),
             ForBuffer(maskColour, g.src.format)};
 }
 

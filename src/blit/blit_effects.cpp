@@ -189,7 +189,7 @@ QRV_API void QRV_CALL QRV_BlitFX(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
     }
     const int effect = EffectFor(mode, useBlend);
     const int32_t format = g.src.format;
-    const EffectRowFn row = EffectRowFor(effect, format, g.mmxState, ActiveKernelSet() == KernelSet::Sse2);
+    const EffectRowFn row = EffectRowFor(effect, format, g.mmxState, PackedKernelsActive());
     const int bytes = BytesPerPixel(format);
     const bool blend = EffectUsesBlend(effect);
     // No conversion happens: a destination whose pixels have another size

@@ -190,7 +190,7 @@ void DrawTexturedSpans(const QrvSurfaceDesc& dest, const QrvSurfaceDesc* texture
     const QrvSurfaceDesc& tex = *texture;
     const OutputRenderer render = OutputRendererFor(tpd->outputType, dest.format);
     if (render == nullptr) return;
-    const bool usePacked = ActiveKernelSet() == KernelSet::Sse2;
+    const bool usePacked = PackedKernelsActive();
     const int32_t mmxState = g.mmxState;
     const bool direct = dest.format == 4 && tex.format == 4 && tpd->outputType == 1 && !HasTexelEffects(*tpd);
     if (direct && !tpd->filtered) {

@@ -1,26 +1,42 @@
-// Shared pieces of the packed (SSE2) paths: the choice between them and the
-// plain loops, and the vector helpers that spans, strips and blits share.
+// Shared pieces of the packed paths: the choice between them and the plain
+// loops, and the vector helpers that spans, strips and blits share.
 #pragma once
 
 #include <cstdint>
 
 namespace qrv {
 
-// Which family of loops draws: the plain per-pixel loops, or the packed ones.
-// Both produce the same pixels; QUORVEL_SIMD=scalar (or =sse2) in the
-// environment picks one for a whole process, the default is the widest built.
-enum class KernelSet : int { Scalar = 0, Sse2 = 1 };
-inline constexpr int kKernelSets = 2;
+// Which family of loops draws: the plain per-pixel loops, the 16-byte packed
+// ones, or the packed ones whose hottest loops take 32 bytes a step. All
+// produce the same pixels; QUORVEL_SIMD=scalar, =sse2 or =avx2 in the
+// environment picks one for a whole process, the default is the widest that
+// both the build and the processor have.
+enum class KernelSet : int { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+inline constexpr int kKernelSets = 3;
 
 KernelSet ActiveKernelSet();
-// The set a QUORVEL_SIMD value asks for: "scalar" the plain loops, anything
-// else (or no value) the packed ones where this build has them.
+// The set a QUORVEL_SIMD value asks for, narrowed to what this build and
+// processor have; no value (or one not known) asks for the widest.
 KernelSet KernelSetNamed(const char* value);
-// Overrides the environment (tests run both sets in one process).
+// Overrides the environment (tests run every set in one process); a set the
+// build or processor lacks falls back to the widest narrower one.
 void SetKernelSet(KernelSet set);
+// True when the set can run here as itself.
+bool KernelSetAvailable(KernelSet set);
+// True when the packed loops draw (either packed set).
+inline bool PackedKernelsActive() { return ActiveKernelSet() != KernelSet::Scalar; }
 // True when this build has packed loops at all.
 constexpr bool HavePackedKernels() {
 #if defined(__SSE2__)
+    return true;
+#else
+    return false;
+#endif
+}
+// True when this build has the 32-byte loops (x86 builds); the processor
+// must also have them for the set to run.
+constexpr bool HaveAvx2Kernels() {
+#if defined(__i386__) || defined(__x86_64__)
     return true;
 #else
     return false;
@@ -34,12 +50,121 @@ constexpr bool HavePackedKernels() {
 
 #include <cstring>
 
+#include "frame/isa.h"
 #include "primitives/pixel_format.h"
 
-namespace qrv::packed {
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
 
-inline __m128i Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-inline void Store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+namespace qrv {
+inline namespace QRV_ISA {
+namespace packed {
+
+// The lane operations of one vector width, under the same names for each, so
+// that the byte and 16-bit lane arithmetic below is written once for both.
+// Every operation works within 16-byte halves, so a 32-byte vector gives
+// exactly the bytes of two 16-byte ones.
+struct Width16 {
+    using T = __m128i;
+    static constexpr int kBytes = 16;
+    static T Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const T*>(p)); }
+    static void Store(uint8_t* p, T v) { _mm_storeu_si128(reinterpret_cast<T*>(p), v); }
+    static T Zero() { return _mm_setzero_si128(); }
+    static T Splat8(int v) { return _mm_set1_epi8(static_cast<char>(v)); }
+    static T Splat16(int v) { return _mm_set1_epi16(static_cast<int16_t>(v)); }
+    static T Splat32(uint32_t v) { return _mm_set1_epi32(static_cast<int>(v)); }
+    static T And(T a, T b) { return _mm_and_si128(a, b); }
+    static T Or(T a, T b) { return _mm_or_si128(a, b); }
+    static T Xor(T a, T b) { return _mm_xor_si128(a, b); }
+    static T Add16(T a, T b) { return _mm_add_epi16(a, b); }
+    static T Add32(T a, T b) { return _mm_add_epi32(a, b); }
+    static T Sub8(T a, T b) { return _mm_sub_epi8(a, b); }
+    static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
+    static T Mul16(T a, T b) { return _mm_mullo_epi16(a, b); }
+    static T AddSat8(T a, T b) { return _mm_adds_epu8(a, b); }
+    static T SubSat8(T a, T b) { return _mm_subs_epu8(a, b); }
+    static T AddSat16(T a, T b) { return _mm_adds_epu16(a, b); }
+    static T SubSat16(T a, T b) { return _mm_subs_epu16(a, b); }
+    static T Average8(T a, T b) { return _mm_avg_epu8(a, b); }
+    static T ShiftRight16(T a, int n) { return _mm_srli_epi16(a, n); }
+    static T ShiftLeft16(T a, int n) { return _mm_slli_epi16(a, n); }
+    static T Pack16(T lo, T hi) { return _mm_packus_epi16(lo, hi); }
+    static T WidenLow(T v) { return _mm_unpacklo_epi8(v, Zero()); }
+    static T WidenHigh(T v) { return _mm_unpackhi_epi8(v, Zero()); }
+};
+
+#if defined(__AVX2__)
+struct Width32 {
+    using T = __m256i;
+    static constexpr int kBytes = 32;
+    static T Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const T*>(p)); }
+    static void Store(uint8_t* p, T v) { _mm256_storeu_si256(reinterpret_cast<T*>(p), v); }
+    static T Zero() { return _mm256_setzero_si256(); }
+    static T Splat8(int v) { return _mm256_set1_epi8(static_cast<char>(v)); }
+    static T Splat16(int v) { return _mm256_set1_epi16(static_cast<int16_t>(v)); }
+    static T Splat32(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
+    // Both halves the same sixteen bytes.
+    static T Twice(__m128i v) { return _mm256_broadcastsi128_si256(v); }
+    static T And(T a, T b) { return _mm256_and_si256(a, b); }
+    static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+    static T Xor(T a, T b) { return _mm256_xor_si256(a, b); }
+    static T Add16(T a, T b) { return _mm256_add_epi16(a, b); }
+    static T Add32(T a, T b) { return _mm256_add_epi32(a, b); }
+    static T Sub8(T a, T b) { return _mm256_sub_epi8(a, b); }
+    static T Sub16(T a, T b) { return _mm256_sub_epi16(a, b); }
+    static T Mul16(T a, T b) { return _mm256_mullo_epi16(a, b); }
+    static T AddSat8(T a, T b) { return _mm256_adds_epu8(a, b); }
+    static T SubSat8(T a, T b) { return _mm256_subs_epu8(a, b); }
+    static T AddSat16(T a, T b) { return _mm256_adds_epu16(a, b); }
+    static T SubSat16(T a, T b) { return _mm256_subs_epu16(a, b); }
+    static T Average8(T a, T b) { return _mm256_avg_epu8(a, b); }
+    static T ShiftRight16(T a, int n) { return _mm256_srli_epi16(a, n); }
+    static T ShiftLeft16(T a, int n) { return _mm256_slli_epi16(a, n); }
+    static T Pack16(T lo, T hi) { return _mm256_packus_epi16(lo, hi); }
+    static T WidenLow(T v) { return _mm256_unpacklo_epi8(v, Zero()); }
+    static T WidenHigh(T v) { return _mm256_unpackhi_epi8(v, Zero()); }
+};
+#endif
+
+// Byte arithmetic of any width W.
+template <class W>
+struct Bytes : W {
+    using T = typename W::T;
+
+    // (d * c) >> 8 per byte; cLow and cHigh are c widened.
+    static T Multiply(T d, T cLow, T cHigh) {
+        return W::Pack16(W::ShiftRight16(W::Mul16(W::WidenLow(d), cLow), 8),
+                         W::ShiftRight16(W::Mul16(W::WidenHigh(d), cHigh), 8));
+    }
+
+    // (d + c) >> 1 per byte, rounded down (the average instruction rounds up).
+    static T AverageDown(T d, T c) { return W::Sub8(W::Average8(d, c), W::And(W::Xor(d, c), W::Splat8(1))); }
+
+    // d + (((c - d) * a) >> 8) with an arithmetic shift equals
+    // (d * (256 - a) + c * a) >> 8, whose terms stay below 65536 for any
+    // 0 <= a <= 256 and fields of up to 8 bits: exact in unsigned 16-bit lanes.
+    // `ca` is c * a and `keep` is 256 - a, both in 16-bit lanes.
+    static T BlendLanes16(T d, T ca, T keep) { return W::ShiftRight16(W::Add16(W::Mul16(d, keep), ca), 8); }
+
+    static T Blend(T d, T caLow, T caHigh, T keep) {
+        return W::Pack16(BlendLanes16(W::WidenLow(d), caLow, keep), BlendLanes16(W::WidenHigh(d), caHigh, keep));
+    }
+};
+
+using Bytes16 = Bytes<Width16>;
+
+// The 16-byte forms under their own names, for the blit and strip code.
+inline __m128i Load(const uint8_t* p) { return Width16::Load(p); }
+inline void Store(uint8_t* p, __m128i v) { Width16::Store(p, v); }
+inline __m128i WidenLow(__m128i v) { return Width16::WidenLow(v); }
+inline __m128i WidenHigh(__m128i v) { return Width16::WidenHigh(v); }
+inline __m128i MultiplyBytes(__m128i d, __m128i cLow, __m128i cHigh) { return Bytes16::Multiply(d, cLow, cHigh); }
+inline __m128i AverageDownBytes(__m128i d, __m128i c) { return Bytes16::AverageDown(d, c); }
+inline __m128i BlendLanes16(__m128i d, __m128i ca, __m128i keep) { return Bytes16::BlendLanes16(d, ca, keep); }
+inline __m128i BlendBytes(__m128i d, __m128i caLow, __m128i caHigh, __m128i keep) {
+    return Bytes16::Blend(d, caLow, caHigh, keep);
+}
 
 // The first twelve bytes of a vector (four 24-bit pixels); the bytes after
 // them are neither read nor written.
@@ -52,34 +177,6 @@ inline void Store12(uint8_t* p, __m128i v) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
     const int32_t last = _mm_cvtsi128_si32(_mm_srli_si128(v, 8));
     std::memcpy(p + 8, &last, 4);
-}
-
-// The low and high eight bytes of v widened to 16-bit lanes.
-inline __m128i WidenLow(__m128i v) { return _mm_unpacklo_epi8(v, _mm_setzero_si128()); }
-inline __m128i WidenHigh(__m128i v) { return _mm_unpackhi_epi8(v, _mm_setzero_si128()); }
-
-// (d * c) >> 8 per byte; cLow and cHigh are c widened.
-inline __m128i MultiplyBytes(__m128i d, __m128i cLow, __m128i cHigh) {
-    const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(WidenLow(d), cLow), 8);
-    const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(WidenHigh(d), cHigh), 8);
-    return _mm_packus_epi16(lo, hi);
-}
-
-// (d + c) >> 1 per byte, rounded down (the average instruction rounds up).
-inline __m128i AverageDownBytes(__m128i d, __m128i c) {
-    return _mm_sub_epi8(_mm_avg_epu8(d, c), _mm_and_si128(_mm_xor_si128(d, c), _mm_set1_epi8(1)));
-}
-
-// d + (((c - d) * a) >> 8) with an arithmetic shift equals
-// (d * (256 - a) + c * a) >> 8, whose terms stay below 65536 for any
-// 0 <= a <= 256 and fields of up to 8 bits: exact in unsigned 16-bit lanes.
-// `ca` is c * a and `keep` is 256 - a, both in 16-bit lanes.
-inline __m128i BlendLanes16(__m128i d, __m128i ca, __m128i keep) {
-    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(d, keep), ca), 8);
-}
-
-inline __m128i BlendBytes(__m128i d, __m128i caLow, __m128i caHigh, __m128i keep) {
-    return _mm_packus_epi16(BlendLanes16(WidenLow(d), caLow, keep), BlendLanes16(WidenHigh(d), caHigh, keep));
 }
 
 // ---- Pixels as 32-bit lanes and ARGB conversions (blits) ----
@@ -236,5 +333,7 @@ inline __m128i HalfSum4(__m128i s, __m128i x) {
     return _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(s, 1), m), _mm_and_si128(_mm_srli_epi32(x, 1), m));
 }
 
-}  // namespace qrv::packed
+}  // namespace packed
+}  // namespace QRV_ISA
+}  // namespace qrv
 #endif

@@ -18,12 +18,21 @@ namespace qrvtest {
 struct SettingsGuard {
     int32_t alpha = QRV_GetInkAlpha();
     int32_t mmx = QRV_GetMMXState();
+    qrv::KernelSet set = qrv::ActiveKernelSet();
     ~SettingsGuard() {
         QRV_SetInkAlpha(alpha);
         QRV_SetMMXState(mmx);
-        qrv::SetKernelSet(qrv::KernelSet::Sse2);
+        qrv::SetKernelSet(set);
     }
 };
+
+// The packed kernel sets that run here as themselves.
+inline std::vector<qrv::KernelSet> PackedSets() {
+    std::vector<qrv::KernelSet> sets;
+    for (auto set : {qrv::KernelSet::Sse2, qrv::KernelSet::Avx2})
+        if (qrv::KernelSetAvailable(set)) sets.push_back(set);
+    return sets;
+}
 
 inline qrv::SpanRecord Span(int y, int x0, int x1) {
     qrv::SpanRecord r{};

@@ -105,8 +105,8 @@ struct Width16 {
     static T Interleave16Low(T a, T b) { return _mm_unpacklo_epi16(a, b); }
     static T Interleave16High(T a, T b) { return _mm_unpackhi_epi16(a, b); }
     static T Broadcast16Of4(T v) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0xFF), 0xFF); }
-    // Interleaving and packing work within 16-byte halves; for 16 bytes
-    // these put nothing back in order.
+    // Interleaving and packing work within 16-byte halves: in 16 bytes
+    // there is nothing to put back in order.
     static T BeforeInterleave(T v) { return v; }
     static T AfterPack(T v) { return v; }
     static bool AllBytes(T mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }

@@ -10,6 +10,7 @@
 #include "frame/colour.h"
 #include "primitives/packed.h"
 #include "support/canvas.h"
+#include "support/kernel_sets.h"
 
 namespace {
 
@@ -34,35 +35,38 @@ TEST(BlitPackedTest, BlitRowsMatchThePlainBodies) {
         for (int keyed = 0; keyed < 2; ++keyed)
             for (int dst : qrvtest::kAllFormats)
                 for (int src : qrvtest::kAllFormats) {
-                    const auto plain = qrv::BlitRowFor(dst, src, keyed, state, false);
-                    const auto packed = qrv::BlitRowFor(dst, src, keyed, state, true);
-                    ASSERT_NE(plain, nullptr);
-                    const int sb = qrvtest::BytesPerPixel(src);
-                    for (int length = 0; length <= kMaxLength; ++length) {
-                        const uint32_t key = qrv::ForBuffer(rng(), src);
-                        const bool plantKey = rng() % 2 == 0;
-                        Row s = RandomRow(rng, src, length);
-                        // Runs of one alpha, so that whole packed steps are transparent,
-                        // opaque or mixed; the thresholds as often as the values between.
-                        // Half the rows meet the key in every lane, at times under
-                        // another top byte.
-                        const uint8_t alphas[] = {0, 1, 63, 128, 254, 255};
-                        for (int i = 0; i < length;) {
-                            const int run = 1 + rng() % 9, alpha = rng() % 3 == 0 ? -1 : alphas[rng() % 6];
-                            for (int j = i; j < i + run && j < length; ++j) {
-                                if (src == 5) s.At()[j * 4 + 3] = static_cast<uint8_t>(alpha < 0 ? rng() : alpha);
-                                if (!plantKey || rng() % 4 != 0) continue;
-                                const uint32_t planted = key ^ (sb == 4 && rng() % 3 == 0 ? rng() << 24 : 0);
-                                for (int k = 0; k < sb; ++k)
-                                    s.At()[j * sb + k] = uint8_t(planted >> (src == 3 ? 8 * (2 - k) : 8 * k));
+                    for (qrv::KernelSet set : qrvtest::PackedSets()) {
+                        const auto plain = qrv::BlitRowFor(dst, src, keyed, state, qrv::KernelSet::Scalar);
+                        const auto packed = qrv::BlitRowFor(dst, src, keyed, state, set);
+                        ASSERT_NE(plain, nullptr);
+                        const int sb = qrvtest::BytesPerPixel(src);
+                        for (int length = 0; length <= kMaxLength; ++length) {
+                            const uint32_t key = qrv::ForBuffer(rng(), src);
+                            const bool plantKey = rng() % 2 == 0;
+                            Row s = RandomRow(rng, src, length);
+                            // Runs of one alpha, so that whole packed steps are transparent,
+                            // opaque or mixed; the thresholds as often as the values between.
+                            // Half the rows meet the key in every lane, at times under
+                            // another top byte.
+                            const uint8_t alphas[] = {0, 1, 63, 128, 254, 255};
+                            for (int i = 0; i < length;) {
+                                const int run = 1 + rng() % 9, alpha = rng() % 3 == 0 ? -1 : alphas[rng() % 6];
+                                for (int j = i; j < i + run && j < length; ++j) {
+                                    if (src == 5) s.At()[j * 4 + 3] = static_cast<uint8_t>(alpha < 0 ? rng() : alpha);
+                                    if (!plantKey || rng() % 4 != 0) continue;
+                                    const uint32_t planted = key ^ (sb == 4 && rng() % 3 == 0 ? rng() << 24 : 0);
+                                    for (int k = 0; k < sb; ++k)
+                                        s.At()[j * sb + k] = uint8_t(planted >> (src == 3 ? 8 * (2 - k) : 8 * k));
+                                }
+                                i += run;
                             }
-                            i += run;
+                            Row a = RandomRow(rng, dst, length), b = a;
+                            plain(a.At(), s.At(), length, key);
+                            packed(b.At(), s.At(), length, key);
+                            ASSERT_EQ(a.bytes, b.bytes) << "set " << static_cast<int>(set) << " dst " << dst << " src "
+                                                        << src << " keyed " << keyed << " state " << state
+                                                        << " length " << length;
                         }
-                        Row a = RandomRow(rng, dst, length), b = a;
-                        plain(a.At(), s.At(), length, key);
-                        packed(b.At(), s.At(), length, key);
-                        ASSERT_EQ(a.bytes, b.bytes) << "dst " << dst << " src " << src << " keyed " << keyed
-                                                    << " state " << state << " length " << length;
                     }
                 }
 }

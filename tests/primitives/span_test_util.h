@@ -11,6 +11,7 @@
 #include "primitives/spans.h"
 #include "quorvel.h"
 #include "support/canvas.h"
+#include "support/kernel_sets.h"
 
 namespace qrvtest {
 
@@ -25,14 +26,6 @@ struct SettingsGuard {
         qrv::SetKernelSet(set);
     }
 };
-
-// The packed kernel sets that run here as themselves.
-inline std::vector<qrv::KernelSet> PackedSets() {
-    std::vector<qrv::KernelSet> sets;
-    for (auto set : {qrv::KernelSet::Sse2, qrv::KernelSet::Avx2})
-        if (qrv::KernelSetAvailable(set)) sets.push_back(set);
-    return sets;
-}
 
 inline qrv::SpanRecord Span(int y, int x0, int x1) {
     qrv::SpanRecord r{};

@@ -59,6 +59,6 @@ bool EffectUsesBlend(int effect);
 
 // The row routine of an effect on a source format; null when the effect does
 // not serve that format.
-EffectRowFn EffectRowFor(int effect, int32_t format, int32_t mmxState, bool packed);
+EffectRowFn EffectRowFor(int effect, int32_t format, int32_t mmxState, KernelSet set);
 
 }  // namespace qrv

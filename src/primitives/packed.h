@@ -391,4 +391,15 @@ inline __m128i MultiplyLow32BySmall(__m128i x, __m128i aBoth) { return Lanes16::
 }  // namespace packed
 }  // namespace QRV_ISA
 }  // namespace qrv
+#else
+#include "frame/isa.h"
+
+namespace qrv {
+inline namespace QRV_ISA {
+namespace packed {
+// No packed loops in this build: tables of the packed set take the plain ones.
+using Width16 = void;
+}  // namespace packed
+}  // namespace QRV_ISA
+}  // namespace qrv
 #endif

@@ -34,7 +34,7 @@ TEST(BlitPackedTest, BlitRowsMatchThePlainBodies) {
     for (int state = 0; state < 2; ++state)
         for (int keyed = 0; keyed < 2; ++keyed)
             for (int dst : qrvtest::kAllFormats)
-                for (int src : qrvtest::kAllFormats) {
+                for (int src : qrvtest::kAllFormats)
                     for (qrv::KernelSet set : qrvtest::PackedSets()) {
                         const auto plain = qrv::BlitRowFor(dst, src, keyed, state, qrv::KernelSet::Scalar);
                         const auto packed = qrv::BlitRowFor(dst, src, keyed, state, set);
@@ -68,7 +68,6 @@ TEST(BlitPackedTest, BlitRowsMatchThePlainBodies) {
                                                         << " length " << length;
                         }
                     }
-                }
 }
 
 TEST(BlitPackedTest, EffectRowsMatchThePlainBodies) {
@@ -80,21 +79,26 @@ TEST(BlitPackedTest, EffectRowsMatchThePlainBodies) {
         for (const auto& m : modes) {
             const int effect = qrv::EffectFor(m[0], m[1]);
             ASSERT_GE(effect, 0);
-            for (int format : qrvtest::kAllFormats) {
-                const auto plain = qrv::EffectRowFor(effect, format, state, false);
-                const auto packed = qrv::EffectRowFor(effect, format, state, true);
-                if (plain == nullptr) continue;
-                for (int length = 0; length <= kMaxLength; ++length) {
-                    const uint32_t colour = qrv::ForBuffer(rng(), format);
-                    Row s1 = RandomRow(rng, format, length), d1 = RandomRow(rng, format, length);
-                    Row blend = RandomRow(rng, format, length), s2 = s1, d2 = d1;
-                    const uint8_t* bp = qrv::EffectUsesBlend(effect) ? blend.At() : nullptr;
-                    plain(d1.At(), s1.At(), bp, length, colour);
-                    packed(d2.At(), s2.At(), bp, length, colour);
-                    ASSERT_EQ(d1.bytes, d2.bytes) << "state " << state << " mode " << m[0] << " format " << format;
-                    ASSERT_EQ(s1.bytes, s2.bytes) << "state " << state << " mode " << m[0] << " format " << format;
+            for (int format : qrvtest::kAllFormats)
+                for (qrv::KernelSet set : qrvtest::PackedSets()) {
+                    const auto plain = qrv::EffectRowFor(effect, format, state, qrv::KernelSet::Scalar);
+                    const auto packed = qrv::EffectRowFor(effect, format, state, set);
+                    if (plain == nullptr) continue;
+                    for (int length = 0; length <= kMaxLength; ++length) {
+                        const uint32_t colour = qrv::ForBuffer(rng(), format);
+                        Row s1 = RandomRow(rng, format, length), d1 = RandomRow(rng, format, length);
+                        Row blend = RandomRow(rng, format, length), s2 = s1, d2 = d1;
+                        const uint8_t* bp = qrv::EffectUsesBlend(effect) ? blend.At() : nullptr;
+                        plain(d1.At(), s1.At(), bp, length, colour);
+                        packed(d2.At(), s2.At(), bp, length, colour);
+                        const auto where = [&] {
+                            return ::testing::Message() << "set " << static_cast<int>(set) << " state " << state
+                                                        << " mode " << m[0] << " format " << format;
+                        };
+                        ASSERT_EQ(d1.bytes, d2.bytes) << where();
+                        ASSERT_EQ(s1.bytes, s2.bytes) << where();
+                    }
                 }
-            }
         }
 }
 

@@ -68,6 +68,9 @@ template <class W, class D, class S, bool Keyed>
 void ConvertRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
     using L = packed::Lanes<W>;
     constexpr int32_t kStep = L::kPixels;
+    if constexpr (W::kBytes > 16) {
+        if (n < 2 * kStep) return ConvertRowPacked<packed::Width16, D, S, Keyed>(d, s, n, key);
+    }
     const auto k = W::Splat32(static_cast<uint32_t>(packed::Lane<S>(key)));
     auto step = [&](int32_t i) {
         uint8_t* q = d + static_cast<ptrdiff_t>(i) * D::kBytes;

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Draws the reference scene with the x86-64, i686 and aarch64 Linux builds and
-# with quorvel.dll under wine, in both kernel sets, and checks that every build
+# with quorvel.dll under wine, in every kernel set, and checks that every build
 # gives the same hash for every (format, MMX state, kernel set) it can draw.
 # Expects the release, x86, aarch64 and win32 presets to be built.
 # Exit status: 0 all agree; 1 the Linux builds fail or disagree; 3 the DLL
@@ -14,7 +14,7 @@ linux=0
 dll=0
 skipped=0
 hashes() { grep '^format' "$1" || true; }
-kernel_sets="sse2 scalar"
+kernel_sets="avx2 sse2 scalar"
 for kernels in $kernel_sets; do
   export QUORVEL_SIMD=$kernels
   build/release/tests/dll/reference_scene > "$out/x86-64.$kernels" || linux=1
@@ -91,8 +91,8 @@ elif [ $dll -ne 0 ]; then
   echo "reference scene: x86-64, i686 and aarch64 agree; the DLL under wine FAILED"
   exit 3
 elif [ $skipped -eq 1 ]; then
-  echo "reference scene: x86-64 and i686 agree in both kernel sets, aarch64 in the scalar set; the DLL was NOT run here"
+  echo "reference scene: x86-64 and i686 agree in every kernel set, aarch64 in the scalar set; the DLL was NOT run here"
   exit 4
 else
-  echo "reference scene: x86-64, i686 and the DLL under wine agree in both kernel sets, aarch64 in the scalar set"
+  echo "reference scene: x86-64, i686 and the DLL under wine agree in every kernel set, aarch64 in the scalar set"
 fi

@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "blit/blit_rows.h"
 #include "blit/blit_rules.h"
 #include "frame/state.h"
 #include "primitives/packed.h"
@@ -16,150 +17,12 @@
 namespace qrv {
 namespace {
 
-template <int Bytes>
-void CopyRow(uint8_t* d, const uint8_t* s, int32_t n, uint32_t) {
-    // memmove: a blit within one buffer may overlap itself.
-    std::memmove(d, s, static_cast<size_t>(n) * Bytes);
-}
-
-template <class D, class S, bool Keyed>
-void ConvertRow(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
-    for (int32_t i = 0; i < n; ++i) {
-        const uint32_t p = S::Load(s + static_cast<ptrdiff_t>(i) * S::kBytes);
-        if (Keyed && p == key) continue;
-        D::Store(d + static_cast<ptrdiff_t>(i) * D::kBytes, ConvertPixel<D, S>(p));
-    }
-}
-
-// Keyed only into 32 bits: the 16- and 24-bit blends test no mask colour.
-template <class D, bool Keyed>
-void ArgbBlendRow(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
-    for (int32_t i = 0; i < n; ++i) {
-        const uint32_t p = Format32::Load(s + static_cast<ptrdiff_t>(i) * 4);
-        if ((Keyed && p == key) || (p >> 24) == 0) continue;
-        uint8_t* q = d + static_cast<ptrdiff_t>(i) * D::kBytes;
-        D::Store(q, ArgbBlend<D>::Apply(D::Load(q), p));
-    }
-}
-
-void ArgbBlendAllBytesRow(uint8_t* d, const uint8_t* s, int32_t n, uint32_t) {
-    for (int32_t i = 0; i < n; ++i) {
-        uint8_t* q = d + static_cast<ptrdiff_t>(i) * 4;
-        Format32::Store(q, ArgbBlendAllBytes(Format32::Load(q), Format32::Load(s + static_cast<ptrdiff_t>(i) * 4)));
-    }
-}
-
-#if defined(__SSE2__)
-
-template <class D, class S, bool Keyed>
-void ConvertRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
-    const __m128i k = _mm_set1_epi32(packed::Lane<S>(key));
-    auto step8 = [&](int32_t i) {
-        uint8_t* q = d + static_cast<ptrdiff_t>(i) * D::kBytes;
-        const packed::Lanes8 p = packed::Load8<S>(s + static_cast<ptrdiff_t>(i) * S::kBytes);
-        packed::Lanes8 r = p;
-        if constexpr (!std::is_same_v<D, S>) {
-            r = {packed::FromArgb<D>(packed::ToArgb<S>(p.lo)), packed::FromArgb<D>(packed::ToArgb<S>(p.hi))};
-        }
-        if constexpr (Keyed) {
-            const packed::Lanes8 old = packed::Load8<D>(q);
-            r.lo = packed::Select(r.lo, old.lo, _mm_cmpeq_epi32(p.lo, k));
-            r.hi = packed::Select(r.hi, old.hi, _mm_cmpeq_epi32(p.hi, k));
-        }
-        packed::Store8<D>(q, r);
-    };
-    // Two independent steps per turn keep the vector units busy.
-    int32_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        step8(i);
-        step8(i + 8);
-    }
-    if (i + 8 <= n) {
-        step8(i);
-        i += 8;
-    }
-    ConvertRow<D, S, Keyed>(d + static_cast<ptrdiff_t>(i) * D::kBytes, s + static_cast<ptrdiff_t>(i) * S::kBytes,
-                            n - i, key);
-}
-
-// Steps that are wholly transparent or wholly opaque, common in sprites, skip
-// the arithmetic; the pixels are the same either way. (The all-bytes blend
-// below is cheap enough that such a test costs more in mispredicted branches
-// at sprite edges than it saves.)
-void ArgbBlendRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
-    const __m128i k = _mm_set1_epi32(static_cast<int>(key));
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        __m128i* q = reinterpret_cast<__m128i*>(d + static_cast<ptrdiff_t>(i) * 4);
-        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + static_cast<ptrdiff_t>(i) * 4));
-        const packed::ArgbBlendLanes lanes = packed::ClassifyArgb4(p, k);
-        const int keep = _mm_movemask_epi8(lanes.keep);
-        if (keep == 0xFFFF) continue;
-        if (keep == 0 && _mm_movemask_epi8(lanes.opaque) == 0xFFFF) {
-            _mm_storeu_si128(q, p);
-            continue;
-        }
-        _mm_storeu_si128(q, packed::ArgbBlend4(_mm_loadu_si128(q), p, lanes));
-    }
-    ArgbBlendRow<Format32, true>(d + static_cast<ptrdiff_t>(i) * 4, s + static_cast<ptrdiff_t>(i) * 4, n - i, key);
-}
-
-void ArgbBlendAllBytesRowPacked(uint8_t* d, const uint8_t* s, int32_t n, uint32_t key) {
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        __m128i* q = reinterpret_cast<__m128i*>(d + static_cast<ptrdiff_t>(i) * 4);
-        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + static_cast<ptrdiff_t>(i) * 4));
-        _mm_storeu_si128(q, packed::BlendAllBytes4(_mm_loadu_si128(q), p));
-    }
-    ArgbBlendAllBytesRow(d + static_cast<ptrdiff_t>(i) * 4, s + static_cast<ptrdiff_t>(i) * 4, n - i, key);
-}
-
-#endif
-
-template <int DstCode, int SrcCode, bool Keyed, int MmxState, bool Packed>
-constexpr BlitRowFn MakeBlitRow() {
-    using D = typename FormatOf<DstCode>::Type;
-    using S = typename FormatOf<SrcCode>::Type;
-    if constexpr (Keyed && SrcCode == 5 && DstCode != 5) {
-        // Coverage alpha blends into every other format.
-        if constexpr (DstCode == 4 && MmxState == 1) {
-#if defined(__SSE2__)
-            if constexpr (Packed) return &ArgbBlendAllBytesRowPacked;
-#endif
-            return &ArgbBlendAllBytesRow;
-        } else {
-#if defined(__SSE2__)
-            if constexpr (Packed && DstCode == 4) return &ArgbBlendRowPacked;
-#endif
-            return &ArgbBlendRow<D, DstCode == 4>;
-        }
-    } else if constexpr (std::is_same_v<D, S> && !Keyed) {
-        return &CopyRow<D::kBytes>;
-    } else {
-#if defined(__SSE2__)
-        if constexpr (Packed && packed::kHasLanes<D> && packed::kHasLanes<S>) return &ConvertRowPacked<D, S, Keyed>;
-#endif
-        return &ConvertRow<D, S, Keyed>;
-    }
-}
-
-// [mmx state][packed][keyed][destination code][source code]; codes 1..5.
-using RowTable = std::array<std::array<BlitRowFn, 6>, 6>;
-
-template <bool Keyed, int MmxState, bool Packed>
-constexpr RowTable BuildRowTable() {
-    RowTable t{};
-    [&]<int... I>(std::integer_sequence<int, I...>) {
-        ((t[I / 5 + 1][I % 5 + 1] = MakeBlitRow<I / 5 + 1, I % 5 + 1, Keyed, MmxState, Packed>()), ...);
-    }(std::make_integer_sequence<int, 25>{});
-    return t;
-}
-
-constexpr RowTable kRows[2][2][2] = {
-    {{BuildRowTable<false, 0, false>(), BuildRowTable<true, 0, false>()},
-     {BuildRowTable<false, 0, true>(), BuildRowTable<true, 0, true>()}},
-    {{BuildRowTable<false, 1, false>(), BuildRowTable<true, 1, false>()},
-     {BuildRowTable<false, 1, true>(), BuildRowTable<true, 1, true>()}},
+// [mmx state][packed][keyed]: the plain rows and the 16-byte packed ones.
+constexpr BlitRowTable kRows[2][2][2] = {
+    {{BuildBlitRows<false, 0, void>(), BuildBlitRows<true, 0, void>()},
+     {BuildBlitRows<false, 0, packed::Width16>(), BuildBlitRows<true, 0, packed::Width16>()}},
+    {{BuildBlitRows<false, 1, void>(), BuildBlitRows<true, 1, void>()},
+     {BuildBlitRows<false, 1, packed::Width16>(), BuildBlitRows<true, 1, packed::Width16>()}},
 };
 
 bool MovesBytes(BlitRowFn row) { return row == &CopyRow<2> || row == &CopyRow<3> || row == &CopyRow<4>; }
@@ -284,15 +147,18 @@ bool ClipBlit(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t dx, int32_
     return true;
 }
 
-BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t mmxState, bool packed) {
+BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t mmxState, KernelSet set) {
     if (!IsFormat(dstFormat) || !IsFormat(srcFormat)) return nullptr;
-    return kRows[mmxState & 1][packed ? 1 : 0][keyed ? 1 : 0][dstFormat][srcFormat];
+    // The 32-byte set lists only the rows it draws itself.
+    if (set == KernelSet::Avx2)
+        if (const BlitRowTable* wide = WideBlitRows(mmxState & 1, keyed))
+            if (const BlitRowFn row = (*wide)[dstFormat][srcFormat]) return row;
+    return kRows[mmxState & 1][set != KernelSet::Scalar][keyed ? 1 : 0][dstFormat][srcFormat];
 }
 
 BlitPlan PlanBlit(uint32_t maskColour, int32_t flags) {
     if (g.src.base == nullptr || g.dest.base == nullptr) return {nullptr, 0};
-    return {BlitRowFor(g.dest.format, g.src.format, (flags & 1) != 0, g.mmxState,
-                       ActiveKernelSet() == KernelSet::Sse2),
+    return {BlitRowFor(g.dest.format, g.src.format, (flags & 1) != 0, g.mmxState, ActiveKernelSet()),
             ForBuffer(maskColour, g.src.format)};
 }
 

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "primitives/packed.h"
+
 namespace qrv {
 
 // A blit after clipping: the source corner, the destination corner and the
@@ -25,9 +27,9 @@ using BlitRowFn = void (*)(uint8_t* dst, const uint8_t* src, int32_t count, uint
 
 // The row routine of a (destination, source) format pair; null when either
 // code is not a format. mmxState picks the rules where the two states differ
-// (the 32-bit alpha blend); packed picks the SSE2 body where one exists, with
-// the same pixels as the plain one.
-BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t mmxState, bool packed);
+// (the 32-bit alpha blend); the kernel set picks the packed body where one
+// exists, with the same pixels as the plain one.
+BlitRowFn BlitRowFor(int32_t dstFormat, int32_t srcFormat, bool keyed, int32_t mmxState, KernelSet set);
 
 // A plain blit with its row routine and key resolved, for callers that issue
 // many blits between the same buffers (tile maps). row is null when nothing
@@ -57,6 +59,6 @@ bool EffectUsesBlend(int effect);
 
 // The row routine of an effect on a source format; null when the effect does
 // not serve that format.
-EffectRowFn EffectRowFor(int effect, int32_t format, int32_t mmxState, bool packed);
+EffectRowFn EffectRowFor(int effect, int32_t format, int32_t mmxState, KernelSet set);
 
 }  // namespace qrv

@@ -6,6 +6,7 @@
 
 #include "blit/blit.h"
 #include "blit/blit_rules.h"
+#include "blit/effect_rows.h"
 #include "frame/state.h"
 #include "primitives/packed.h"
 #include "quorvel.h"
@@ -13,138 +14,10 @@
 namespace qrv {
 namespace {
 
-// Where an effect's result goes.
-enum class Flow {
-    DestOnly,           // D = r
-    WriteBack,          // S = r, D = the new S
-    CopyThenWriteBack,  // D = the old S, S = r
-};
-
-struct Effect {
-    Ink ink;
-    Flow flow;
-    bool againstBlend;
-    uint32_t formats;  // bit n set: source format n served
-};
-
-constexpr uint32_t kFormats124 = (1u << 1) | (1u << 2) | (1u << 4);
-constexpr uint32_t kFormats1245 = kFormats124 | (1u << 5);
-constexpr uint32_t kFormatsAll = kFormats1245 | (1u << 3);
-
-enum EffectId { kCut, kMixBlend, kMixColour, kAddBlend, kAddColour, kSubBlend, kSubColour,
-                kMulBlendNarrow, kMulBlend, kMulColour, kFadeSource, kEffectCount };
-
-constexpr Effect kEffects[kEffectCount] = {
-    {Ink::Replace, Flow::CopyThenWriteBack, false, kFormats124},
-    {Ink::Half, Flow::DestOnly, true, kFormats124},
-    {Ink::Half, Flow::CopyThenWriteBack, false, kFormats124},
-    {Ink::Add, Flow::DestOnly, true, kFormats124},
-    {Ink::Add, Flow::WriteBack, false, kFormats124},
-    {Ink::Subtract, Flow::DestOnly, true, kFormats124},
-    {Ink::Subtract, Flow::WriteBack, false, kFormats124},
-    {Ink::Multiply, Flow::DestOnly, true, kFormats124},  // mode 1024 serves fewer formats than 8192
-    {Ink::Multiply, Flow::DestOnly, true, kFormatsAll},
-    {Ink::Multiply, Flow::DestOnly, false, kFormatsAll},
-    {Ink::Multiply, Flow::CopyThenWriteBack, false, kFormats1245},
-};
-
-template <class F, Flow Fl>
-inline void Deliver(uint8_t* d, uint8_t* s, uint32_t oldS, uint32_t r) {
-    if constexpr (Fl == Flow::DestOnly) {
-        F::Store(d, r);
-    } else if constexpr (Fl == Flow::WriteBack) {
-        F::Store(s, r);
-        F::Store(d, r);
-    } else {
-        F::Store(d, oldS);
-        F::Store(s, r);
-    }
-}
-
-template <class F, int E, bool PackedAlpha>
-void EffectRow(uint8_t* d, uint8_t* s, const uint8_t* b, int32_t n, uint32_t colour) {
-    constexpr Effect kE = kEffects[E];
-    for (int32_t i = 0; i < n; ++i) {
-        const ptrdiff_t at = static_cast<ptrdiff_t>(i) * F::kBytes;
-        const uint32_t sp = F::Load(s + at);
-        uint32_t x = colour;
-        if constexpr (kE.againstBlend) x = F::Load(b + at);
-        Deliver<F, kE.flow>(d + at, s + at, sp, EffectPixel<kE.ink, F, kE.againstBlend, PackedAlpha>(sp, x));
-    }
-}
-
-#if defined(__SSE2__)
-
-template <Ink I>
-inline __m128i EffectBytes4(__m128i s, __m128i x) {
-    if constexpr (I == Ink::Replace) return x;
-    else if constexpr (I == Ink::Half) return packed::HalfSum4(s, x);
-    else if constexpr (I == Ink::Add) return _mm_adds_epu8(s, x);
-    else if constexpr (I == Ink::Subtract) return _mm_subs_epu8(s, x);
-    else return packed::MultiplyBytes(x, packed::WidenLow(s), packed::WidenHigh(s));
-}
-
-template <int E, bool PackedAlpha>
-void EffectRowPacked(uint8_t* d, uint8_t* s, const uint8_t* b, int32_t n, uint32_t colour) {
-    constexpr Effect kE = kEffects[E];
-    // The plain rules of add, subtract and multiply leave the top byte 0.
-    constexpr bool kClearTop = !PackedAlpha && (kE.ink == Ink::Add || kE.ink == Ink::Subtract ||
-                                                kE.ink == Ink::Multiply);
-    const __m128i top = _mm_set1_epi32(kClearTop ? 0x00FFFFFF : -1);
-    const __m128i c = _mm_set1_epi32(static_cast<int>(colour));
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const ptrdiff_t at = static_cast<ptrdiff_t>(i) * 4;
-        __m128i* dq = reinterpret_cast<__m128i*>(d + at);
-        __m128i* sq = reinterpret_cast<__m128i*>(s + at);
-        const __m128i sp = _mm_loadu_si128(sq);
-        __m128i x = c;
-        if constexpr (kE.againstBlend) x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at));
-        const __m128i r = _mm_and_si128(EffectBytes4<kE.ink>(sp, x), top);
-        if constexpr (kE.flow == Flow::DestOnly) {
-            _mm_storeu_si128(dq, r);
-        } else if constexpr (kE.flow == Flow::WriteBack) {
-            _mm_storeu_si128(sq, r);
-            _mm_storeu_si128(dq, r);
-        } else {
-            _mm_storeu_si128(dq, sp);
-            _mm_storeu_si128(sq, r);
-        }
-    }
-    const ptrdiff_t at = static_cast<ptrdiff_t>(i) * 4;
-    EffectRow<Format32, E, PackedAlpha>(d + at, s + at, kE.againstBlend ? b + at : b, n - i, colour);
-}
-
-#endif
-
-template <int E, int Code, int MmxState, bool Packed>
-constexpr EffectRowFn MakeEffectRow() {
-    if constexpr ((kEffects[E].formats >> Code & 1) == 0) {
-        return nullptr;
-    } else {
-        using F = typename FormatOf<Code>::Type;
-#if defined(__SSE2__)
-        if constexpr (Packed && F::kBytes == 4) return &EffectRowPacked<E, MmxState == 1>;
-#endif
-        return &EffectRow<F, E, MmxState == 1>;
-    }
-}
-
-// [mmx state][packed][effect][format code]
-using EffectTable = std::array<std::array<EffectRowFn, 6>, kEffectCount>;
-
-template <int MmxState, bool Packed>
-constexpr EffectTable BuildEffectTable() {
-    EffectTable t{};
-    [&]<int... I>(std::integer_sequence<int, I...>) {
-        ((t[I / 5][I % 5 + 1] = MakeEffectRow<I / 5, I % 5 + 1, MmxState, Packed>()), ...);
-    }(std::make_integer_sequence<int, kEffectCount * 5>{});
-    return t;
-}
-
-constexpr EffectTable kEffectRows[2][2] = {
-    {BuildEffectTable<0, false>(), BuildEffectTable<0, true>()},
-    {BuildEffectTable<1, false>(), BuildEffectTable<1, true>()},
+// [mmx state][packed]: the plain rows and the 16-byte packed ones.
+constexpr EffectRowTable kEffectRows[2][2] = {
+    {BuildEffectRows<0, void>(), BuildEffectRows<0, packed::Width16>()},
+    {BuildEffectRows<1, void>(), BuildEffectRows<1, packed::Width16>()},
 };
 
 // Stored for the host and read back; every blit runs on the calling thread.
@@ -169,9 +42,13 @@ int EffectFor(int32_t mode, int32_t useBlend) {
 
 bool EffectUsesBlend(int effect) { return effect >= 0 && effect < kEffectCount && kEffects[effect].againstBlend; }
 
-EffectRowFn EffectRowFor(int effect, int32_t format, int32_t mmxState, bool packed) {
+EffectRowFn EffectRowFor(int effect, int32_t format, int32_t mmxState, KernelSet set) {
     if (effect < 0 || effect >= kEffectCount || !IsFormat(format)) return nullptr;
-    return kEffectRows[mmxState & 1][packed ? 1 : 0][effect][format];
+    // The 32-byte set lists only the rows it draws itself.
+    if (set == KernelSet::Avx2)
+        if (const EffectRowTable* wide = WideEffectRows(mmxState & 1))
+            if (const EffectRowFn row = (*wide)[effect][format]) return row;
+    return kEffectRows[mmxState & 1][set != KernelSet::Scalar][effect][format];
 }
 
 }  // namespace qrv
@@ -189,7 +66,7 @@ QRV_API void QRV_CALL QRV_BlitFX(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
     }
     const int effect = EffectFor(mode, useBlend);
     const int32_t format = g.src.format;
-    const EffectRowFn row = EffectRowFor(effect, format, g.mmxState, ActiveKernelSet() == KernelSet::Sse2);
+    const EffectRowFn row = EffectRowFor(effect, format, g.mmxState, ActiveKernelSet());
     const int bytes = BytesPerPixel(format);
     const bool blend = EffectUsesBlend(effect);
     // No conversion happens: a destination whose pixels have another size

@@ -8,10 +8,12 @@
 #include <type_traits>
 
 #include "frame/colour.h"
+#include "frame/isa.h"
 #include "primitives/ink_modes.h"
 #include "primitives/pixel_format.h"
 
 namespace qrv {
+inline namespace QRV_ISA {
 
 // A source pixel in format S as a pixel of format D: through ARGB, truncating.
 // Within one layout the pixel travels whole (bit 15 of 5-5-5 and the top byte
@@ -80,4 +82,5 @@ constexpr uint32_t EffectPixel(uint32_t s, uint32_t x) {
     }
 }
 
+}  // namespace QRV_ISA
 }  // namespace qrv

@@ -123,7 +123,7 @@ extern "C" QRV_API void QRV_CALL QRV_R2D2(void* base, int32_t reserved, int32_t 
         Bounce(s.x, s.vx, s.w, width);
         Bounce(s.y, s.vy, s.h, height);
     }
-    const bool packedRows = ActiveKernelSet() == KernelSet::Sse2;
+    const bool packedRows = PackedKernelsActive();
     for (const Square& s : gDemo.squares)
         if (s.active != 0) Draw(s, packedRows);
 }

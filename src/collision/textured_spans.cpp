@@ -206,7 +206,7 @@ namespace {
 template <int BytesA, int BytesB>
 int32_t CompareRows(const QrvTexturedSpanHeader* a, const QrvTexturedSpanRecord* ra, const QrvTexturedSpanHeader* b,
                     const QrvTexturedSpanRecord* rb, int64_t pairs) {
-    const bool packedSet = ActiveKernelSet() == KernelSet::Sse2;
+    const bool packedSet = PackedKernelsActive();
     for (int64_t i = 0; i < pairs; ++i) {
         const QrvTexturedSpanRecord& sa = ra[i];
         const QrvTexturedSpanRecord& sb = rb[i];
@@ -252,7 +252,7 @@ int32_t CompareFilledRows(const QrvSpanCollisionHeader* filled, const QrvTexture
     const int64_t rows = ListedRecords(tex);
     const QrvSpanCollisionRecord* fr = SpanRecords(filled);
     const QrvTexturedSpanRecord* tr = TexturedRecords(tex);
-    const bool packedSet = ActiveKernelSet() == KernelSet::Sse2;
+    const bool packedSet = PackedKernelsActive();
     for (int32_t i = 0; i < filled->count - 1; ++i) {
         const QrvSpanCollisionRecord& f = fr[i];
         const int64_t index = int64_t{f.y} - tex->top;

@@ -163,7 +163,7 @@ extern "C" QRV_API void QRV_CALL CRF_Draw(void* handle, const void* text, int32_
     if (count == 0) return;
 
     const int32_t format = g.dest.format;
-    const bool packed = ActiveKernelSet() == KernelSet::Sse2;
+    const bool packed = PackedKernelsActive();
     const Renderer render = packed ? SelectRenderer<true>(format, font->depth, font->drawMode, colour)
                                    : SelectRenderer<false>(format, font->depth, font->drawMode, colour);
     if (render == nullptr) return;

@@ -1,9 +1,12 @@
 // Colour encodings: ARGB to and from the buffer formats.
 #pragma once
 
+#include "frame/isa.h"
+
 #include <cstdint>
 
 namespace qrv {
+inline namespace QRV_ISA {
 
 constexpr uint32_t ArgbTo565(uint32_t argb) {
     return (((argb >> 19) & 0x1F) << 11) | (((argb >> 10) & 0x3F) << 5) | ((argb >> 3) & 0x1F);
@@ -48,4 +51,5 @@ constexpr uint32_t RGBPrecisionMask(uint32_t argb, int32_t format) {
     }
 }
 
+}  // namespace QRV_ISA
 }  // namespace qrv

@@ -3,10 +3,13 @@
 // the truncating float-to-integer conversion.
 #pragma once
 
+#include "frame/isa.h"
+
 #include <cmath>
 #include <cstdint>
 
 namespace qrv {
+inline namespace QRV_ISA {
 
 // Arithmetic shift right of a 32-bit pattern taken as signed.
 constexpr uint32_t Sar(uint32_t v, int n) { return static_cast<uint32_t>(static_cast<int32_t>(v) >> n); }
@@ -20,4 +23,5 @@ constexpr int32_t TruncToInt32(double v) {
 
 constexpr int32_t ClampInt(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+}  // namespace QRV_ISA
 }  // namespace qrv

@@ -7,6 +7,7 @@
 namespace qrv::platform {
 
 int32_t HasMmx() { return 0; }
+int32_t HasAvx2() { return 0; }
 
 uint64_t TimeStamp() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(

@@ -218,7 +218,7 @@ void DrawGouraudSpans(const SpanRecord* records, int32_t count, int32_t, int32_t
     if (ink < 0 || !IsFormat(format) || records == nullptr) return;
     const RendererPair& pair = kRenderers[ink][format];
     // Both bodies give the same pixels, whatever the MMX state.
-    const SpanRenderer render = ActiveKernelSet() == KernelSet::Sse2 ? pair.packed : pair.scalar;
+    const SpanRenderer render = PackedKernelsActive() ? pair.packed : pair.scalar;
     if (render) render(records, count, mode);
 }
 

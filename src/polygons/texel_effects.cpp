@@ -201,7 +201,7 @@ constexpr EffectRoutine kEffects[kTexelEffectNumbers] = {
 
 void ApplyTexelEffects(const Tpd& tpd, int32_t count) {
     if (count <= 0) return;
-    const bool usePacked = ActiveKernelSet() == KernelSet::Sse2;
+    const bool usePacked = PackedKernelsActive();
     const int32_t entries = tpd.texelEffectCount < kTexelEffectSlots ? tpd.texelEffectCount : kTexelEffectSlots;
     for (int32_t i = 0; i < entries; ++i) {
         const TexelEffectEntry& e = tpd.texelEffects[i];

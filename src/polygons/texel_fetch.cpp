@@ -307,7 +307,7 @@ int32_t FetchBilinearCompressed(const TexelSource& tex, uint32_t* line, int32_t*
     return rb.Finish(width);
 }
 
-bool UsePacked() { return ActiveKernelSet() == KernelSet::Sse2; }
+bool UsePacked() { return PackedKernelsActive(); }
 
 }  // namespace
 

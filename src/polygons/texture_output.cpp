@@ -205,7 +205,7 @@ constexpr std::array<std::array<RendererPair, kFormatSlots>, kOutputTypes> kRend
 OutputRenderer OutputRendererFor(int32_t type, int32_t format) {
     if (type < 1 || type >= kOutputTypes || !IsFormat(format)) return nullptr;
     const RendererPair& pair = kRenderers[type][format];
-    return ActiveKernelSet() == KernelSet::Sse2 ? pair.packed : pair.scalar;
+    return PackedKernelsActive() ? pair.packed : pair.scalar;
 }
 
 }  // namespace qrv

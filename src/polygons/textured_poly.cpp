@@ -133,6 +133,11 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
         if (alongRow) {
             std::memcpy(out, texels + (v >> 16) * texPitch + static_cast<ptrdiff_t>(u >> 16) * 4,
                         static_cast<size_t>(width) * 4);
+        } else if (dv == 0) {
+            // Along one texture row at another scale: the row is found once.
+            const uint8_t* row = texels + (v >> 16) * texPitch;
+            for (int32_t k = 0; k < width; ++k, u += du)
+                std::memcpy(out + k, row + static_cast<ptrdiff_t>(u >> 16) * 4, 4);
         } else {
             for (int32_t k = 0; k < width; ++k, u += du, v += dv) out[k] = texel(u, v);
         }
@@ -190,7 +195,7 @@ void DrawTexturedSpans(const QrvSurfaceDesc& dest, const QrvSurfaceDesc* texture
     const QrvSurfaceDesc& tex = *texture;
     const OutputRenderer render = OutputRendererFor(tpd->outputType, dest.format);
     if (render == nullptr) return;
-    const bool usePacked = ActiveKernelSet() == KernelSet::Sse2;
+    const bool usePacked = PackedKernelsActive();
     const int32_t mmxState = g.mmxState;
     const bool direct = dest.format == 4 && tex.format == 4 && tpd->outputType == 1 && !HasTexelEffects(*tpd);
     if (direct && !tpd->filtered) {

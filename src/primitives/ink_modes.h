@@ -3,6 +3,8 @@
 // layout of a format; every pixel, span and line routine is built from these.
 #pragma once
 
+#include "frame/isa.h"
+
 #include <array>
 #include <utility>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include "primitives/pixel_format.h"
 
 namespace qrv {
+inline namespace QRV_ISA {
 
 enum class Ink : int {
     Replace,
@@ -126,4 +129,5 @@ constexpr std::array<std::array<Entry, kFormatSlots>, kInkCount> BuildInkFormatT
     return t;
 }
 
+}  // namespace QRV_ISA
 }  // namespace qrv

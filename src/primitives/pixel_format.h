@@ -5,12 +5,15 @@
 // format (stored red byte first), or the 32-bit word (formats 4, 5).
 #pragma once
 
+#include "frame/isa.h"
+
 #include <cstdint>
 #include <cstring>
 
 #include "frame/colour.h"
 
 namespace qrv {
+inline namespace QRV_ISA {
 
 template <int Code, int Bytes, uint32_t RedMask, uint32_t GreenMask, uint32_t BlueMask>
 struct FieldLayout {
@@ -83,4 +86,5 @@ constexpr bool WithFormat(int32_t code, Fn&& fn) {
     }
 }
 
+}  // namespace QRV_ISA
 }  // namespace qrv

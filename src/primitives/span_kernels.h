@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "frame/isa.h"
 #include "primitives/ink_modes.h"
 #include "primitives/packed.h"
 #include "primitives/pixel_format.h"
 
 namespace qrv {
+inline namespace QRV_ISA {
 
 // The packed 32-bit add, subtract, reverse subtract and multiply bodies run
 // their byte operation over the alpha byte too; the plain bodies clear it.
@@ -45,104 +47,108 @@ struct PlainKernel {
 
 #if defined(__SSE2__)
 
-// Sixteen bytes of pixels combined with a colour. Byte-wise inks (24-bit and
-// 32-bit formats) work on the bytes; 16-bit inks on 16-bit lanes, one field
-// at a time. Every operation is exact, so the pixels equal SpanCombine's.
-template <Ink I, class F, bool kMmx>
+// A vector of pixels (W::kBytes bytes) combined with a colour. Byte-wise
+// inks (24-bit and 32-bit formats) work on the bytes; 16-bit inks on 16-bit
+// lanes, one field at a time. Every operation is exact, so the pixels equal
+// SpanCombine's.
+template <Ink I, class F, bool kMmx, class W = packed::Width16>
 struct VectorOp {
+    using T = typename W::T;
+    using B = packed::Bytes<W>;
     static constexpr bool kReads = I != Ink::Replace;
     // 32-bit results whose alpha byte is cleared.
     static constexpr bool kClearAlpha =
         F::kBytes == 4 && (I == Ink::Alpha || (!kMmx && kCombinesAlphaByte<I, F>));
 
-    __m128i c, cLow, cHigh, keep;
+    T c, cLow, cHigh, keep;
 
     // `colourBytes` holds the colour as it lies in memory across the vector.
-    VectorOp(__m128i colourBytes, uint32_t alpha) : c(colourBytes) {
-        keep = _mm_set1_epi16(static_cast<int16_t>(256 - alpha));
-        const __m128i a = _mm_set1_epi16(static_cast<int16_t>(alpha));
+    VectorOp(T colourBytes, uint32_t alpha) : c(colourBytes) {
+        keep = W::Splat16(static_cast<int>(256 - alpha));
+        const T a = W::Splat16(static_cast<int>(alpha));
         if constexpr (F::kBytes == 2) {
-            cLow = cHigh = _mm_setzero_si128();
-            if constexpr (I == Ink::Half) c = _mm_and_si128(_mm_srli_epi16(c, 1), Const16(F::kHalfMask));
+            cLow = cHigh = W::Zero();
+            if constexpr (I == Ink::Half) c = W::And(W::ShiftRight16(c, 1), W::Splat16(F::kHalfMask));
         } else if constexpr (I == Ink::Alpha) {
-            cLow = _mm_mullo_epi16(packed::WidenLow(c), a);
-            cHigh = _mm_mullo_epi16(packed::WidenHigh(c), a);
+            cLow = W::Mul16(W::WidenLow(c), a);
+            cHigh = W::Mul16(W::WidenHigh(c), a);
         } else {
-            cLow = packed::WidenLow(c);
-            cHigh = packed::WidenHigh(c);
+            cLow = W::WidenLow(c);
+            cHigh = W::WidenHigh(c);
             if constexpr (I == Ink::Half && F::kBytes == 4)
-                c = _mm_and_si128(_mm_srli_epi16(c, 1), _mm_set1_epi32(static_cast<int>(F::kHalfMask)));
+                c = W::And(W::ShiftRight16(c, 1), W::Splat32(F::kHalfMask));
         }
     }
 
-    static __m128i Const16(uint32_t v) { return _mm_set1_epi16(static_cast<int16_t>(v)); }
-
-    __m128i operator()(__m128i d) const {
+    T operator()(T d) const {
         if constexpr (F::kBytes == 2) {
             return Apply16(d);
         } else {
-            const __m128i r = ApplyBytes(d);
-            if constexpr (kClearAlpha) return _mm_and_si128(r, _mm_set1_epi32(0x00FFFFFF));
+            const T r = ApplyBytes(d);
+            if constexpr (kClearAlpha) return W::And(r, W::Splat32(0x00FFFFFF));
             return r;
         }
     }
 
-    __m128i ApplyBytes(__m128i d) const {
+    T ApplyBytes(T d) const {
         if constexpr (I == Ink::Replace) return c;
-        else if constexpr (I == Ink::Alpha) return packed::BlendBytes(d, cLow, cHigh, keep);
+        else if constexpr (I == Ink::Alpha) return B::Blend(d, cLow, cHigh, keep);
         else if constexpr (I == Ink::Half && F::kBytes == 4)
-            return _mm_add_epi32(_mm_and_si128(_mm_srli_epi16(d, 1), _mm_set1_epi32(static_cast<int>(F::kHalfMask))), c);
-        else if constexpr (I == Ink::Half) return packed::AverageDownBytes(d, c);
-        else if constexpr (I == Ink::Add) return _mm_adds_epu8(d, c);
-        else if constexpr (I == Ink::Subtract) return _mm_subs_epu8(d, c);
-        else if constexpr (I == Ink::ReverseSubtract) return _mm_subs_epu8(c, d);
-        else if constexpr (I == Ink::And) return _mm_and_si128(d, c);
-        else if constexpr (I == Ink::Or) return _mm_or_si128(d, c);
-        else if constexpr (I == Ink::Xor) return _mm_xor_si128(d, c);
-        else return packed::MultiplyBytes(d, cLow, cHigh);
+            return W::Add32(W::And(W::ShiftRight16(d, 1), W::Splat32(F::kHalfMask)), c);
+        else if constexpr (I == Ink::Half) return B::AverageDown(d, c);
+        else if constexpr (I == Ink::Add) return W::AddSat8(d, c);
+        else if constexpr (I == Ink::Subtract) return W::SubSat8(d, c);
+        else if constexpr (I == Ink::ReverseSubtract) return W::SubSat8(c, d);
+        else if constexpr (I == Ink::And) return W::And(d, c);
+        else if constexpr (I == Ink::Or) return W::Or(d, c);
+        else if constexpr (I == Ink::Xor) return W::Xor(d, c);
+        else return B::Multiply(d, cLow, cHigh);
     }
 
     // One field of 16-bit pixels. Saturating inks lift the field to the top of
     // its lane so that the unsigned saturating word operations clamp it at the
     // field's limits; the others work on the field moved down to bit 0.
     template <int i>
-    __m128i Field16(__m128i d) const {
+    T Field16(T d) const {
         constexpr int kShift = F::kShift[i];
         constexpr int kUp = 16 - kShift - F::kWidth[i];
-        const __m128i mask = Const16(F::kMask[i]);
-        const __m128i df = _mm_and_si128(d, mask), cf = _mm_and_si128(c, mask);
+        const T mask = W::Splat16(F::kMask[i]);
+        const T df = W::And(d, mask), cf = W::And(c, mask);
         if constexpr (I == Ink::Add || I == Ink::Subtract || I == Ink::ReverseSubtract) {
-            const __m128i du = _mm_slli_epi16(df, kUp), cu = _mm_slli_epi16(cf, kUp);
-            __m128i r;
-            if constexpr (I == Ink::Add) r = _mm_adds_epu16(du, cu);
-            else if constexpr (I == Ink::Subtract) r = _mm_subs_epu16(du, cu);
-            else r = _mm_subs_epu16(cu, du);
-            return _mm_and_si128(_mm_srli_epi16(r, kUp), mask);
+            const T du = W::ShiftLeft16(df, kUp), cu = W::ShiftLeft16(cf, kUp);
+            T r;
+            if constexpr (I == Ink::Add) r = W::AddSat16(du, cu);
+            else if constexpr (I == Ink::Subtract) r = W::SubSat16(du, cu);
+            else r = W::SubSat16(cu, du);
+            return W::And(W::ShiftRight16(r, kUp), mask);
         } else {
-            const __m128i dl = _mm_srli_epi16(df, kShift), cl = _mm_srli_epi16(cf, kShift);
-            __m128i r;
+            const T dl = W::ShiftRight16(df, kShift), cl = W::ShiftRight16(cf, kShift);
+            T r;
             if constexpr (I == Ink::Alpha)
-                r = packed::BlendLanes16(dl, _mm_mullo_epi16(cl, _mm_sub_epi16(Const16(256), keep)), keep);
+                r = B::BlendLanes16(dl, W::Mul16(cl, W::Sub16(W::Splat16(256), keep)), keep);
             else
-                r = _mm_srli_epi16(_mm_mullo_epi16(dl, cl), F::kWidth[i]);
-            return _mm_slli_epi16(r, kShift);
+                r = W::ShiftRight16(W::Mul16(dl, cl), F::kWidth[i]);
+            return W::ShiftLeft16(r, kShift);
         }
     }
 
-    __m128i Apply16(__m128i d) const {
+    T Apply16(T d) const {
         if constexpr (I == Ink::Replace) return c;
-        else if constexpr (I == Ink::And) return _mm_and_si128(d, c);
-        else if constexpr (I == Ink::Or) return _mm_or_si128(d, c);
-        else if constexpr (I == Ink::Xor) return _mm_xor_si128(d, c);
-        else if constexpr (I == Ink::Half) return _mm_add_epi16(_mm_and_si128(_mm_srli_epi16(d, 1), Const16(F::kHalfMask)), c);
-        else return _mm_or_si128(_mm_or_si128(Field16<0>(d), Field16<1>(d)), Field16<2>(d));
+        else if constexpr (I == Ink::And) return W::And(d, c);
+        else if constexpr (I == Ink::Or) return W::Or(d, c);
+        else if constexpr (I == Ink::Xor) return W::Xor(d, c);
+        else if constexpr (I == Ink::Half) return W::Add16(W::And(W::ShiftRight16(d, 1), W::Splat16(F::kHalfMask)), c);
+        else return W::Or(W::Or(Field16<0>(d), Field16<1>(d)), Field16<2>(d));
     }
 };
 
-template <bool kMmx>
+// The packed run kernel over vectors of width W (16 bytes for the SSE2 set,
+// 32 for the AVX2 set, whose last sixteen bytes take a 16-byte step).
+template <bool kMmx, class W = packed::Width16>
 struct PackedKernel {
+    static constexpr int kVector = W::kBytes;
     // Runs at least this long align their vector accesses first.
-    static constexpr int32_t kAlignFrom = 64;
+    static constexpr int32_t kAlignFrom = 4 * kVector;
     static constexpr int32_t kLibraryFillFrom = 128;
 
     template <Ink I, class F>
@@ -150,19 +156,26 @@ struct PackedKernel {
         PlainKernel<kMmx>::template Run<I, F>(p, n, c, alpha);
     }
 
+    static uint32_t Word(uint32_t c, int bytes) { return bytes == 2 ? (c & 0xFFFF) * 0x10001u : c; }
+
     template <Ink I, class F>
     static void Run(uint8_t* p, int32_t n, uint32_t c, uint32_t alpha) {
         if constexpr (F::kBytes == 3) {
-            Run24<I, F>(p, n, c, alpha);
+            PackedKernel<kMmx>::template Run24<I, F>(p, n, c, alpha);
         } else {
-            using Op = VectorOp<I, F, kMmx>;
-            constexpr int kPerVector = 16 / F::kBytes;
-            if (n < kPerVector) {
+            using Op = VectorOp<I, F, kMmx, W>;
+            using Op16 = VectorOp<I, F, kMmx>;
+            constexpr int kPerVector = kVector / F::kBytes, kPer16 = 16 / F::kBytes;
+            if (kVector > 16 && n < kPerVector) {
+                PackedKernel<kMmx>::template Run<I, F>(p, n, c, alpha);
+                return;
+            }
+            if (n < kPer16) {
                 Scalar<I, F>(p, n, c, alpha);
                 return;
             }
-            const uint32_t word = F::kBytes == 2 ? (c & 0xFFFF) * 0x10001u : c;
-            const Op op(_mm_set1_epi32(static_cast<int>(word)), alpha);
+            const uint32_t word = Word(c, F::kBytes);
+            const Op op(W::Splat32(word), alpha);
             if constexpr (!Op::kReads) {
                 // Long 32-bit runs go to the C library's wide-character fill
                 // where its element is a 32-bit word: it uses the widest stores
@@ -176,33 +189,43 @@ struct PackedKernel {
                 // Plain writes may overlap: the last vector ends exactly at the
                 // last pixel, so short runs need no scalar tail or lead-in.
                 uint8_t* const last = p + static_cast<ptrdiff_t>(n - kPerVector) * F::kBytes;
-                for (; p + 16 <= last; p += 32) {
-                    packed::Store(p, op.c);
-                    packed::Store(p + 16, op.c);
+                for (; p + kVector <= last; p += 2 * kVector) {
+                    W::Store(p, op.c);
+                    W::Store(p + kVector, op.c);
                 }
-                if (p < last) packed::Store(p, op.c);
-                packed::Store(last, op.c);
+                if (p < last) W::Store(p, op.c);
+                W::Store(last, op.c);
                 return;
             } else {
-                // Long runs first reach a 16-byte boundary; on short runs the
+                // Long runs first reach a vector boundary; on short runs the
                 // unpredictable lead-in costs more than unaligned access.
                 if (n >= kAlignFrom) {
                     const uintptr_t address = reinterpret_cast<uintptr_t>(p);
-                    const int32_t head =
-                        address % F::kBytes == 0 ? static_cast<int32_t>(((16 - (address & 15)) & 15) / F::kBytes) : 0;
+                    const int32_t head = address % F::kBytes == 0
+                                             ? static_cast<int32_t>(((kVector - (address & (kVector - 1))) &
+                                                                     (kVector - 1)) / F::kBytes)
+                                             : 0;
                     Scalar<I, F>(p, head, c, alpha);
                     p += head * F::kBytes;
                     n -= head;
                 }
-                for (; n >= 2 * kPerVector; n -= 2 * kPerVector, p += 32) {
-                    const __m128i a = packed::Load(p), b = packed::Load(p + 16);
-                    packed::Store(p, op(a));
-                    packed::Store(p + 16, op(b));
+                for (; n >= 2 * kPerVector; n -= 2 * kPerVector, p += 2 * kVector) {
+                    const auto a = W::Load(p), b = W::Load(p + kVector);
+                    W::Store(p, op(a));
+                    W::Store(p + kVector, op(b));
                 }
                 if (n >= kPerVector) {
-                    packed::Store(p, op(packed::Load(p)));
-                    p += 16;
+                    W::Store(p, op(W::Load(p)));
+                    p += kVector;
                     n -= kPerVector;
+                }
+                if constexpr (kVector > 16) {
+                    if (n >= kPer16) {
+                        const Op16 op16(packed::Width16::Splat32(word), alpha);
+                        packed::Store(p, op16(packed::Load(p)));
+                        p += 16;
+                        n -= kPer16;
+                    }
                 }
             }
             Scalar<I, F>(p, n, c, alpha);
@@ -249,9 +272,10 @@ struct PackedKernel {
 
 #else
 
-template <bool kMmx>
+template <bool kMmx, class W = void>
 struct PackedKernel : PlainKernel<kMmx> {};
 
 #endif
 
+}  // namespace QRV_ISA
 }  // namespace qrv

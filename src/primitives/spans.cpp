@@ -8,6 +8,7 @@
 #include "primitives/ink_modes.h"
 #include "primitives/pixels.h"
 #include "primitives/span_kernels.h"
+#include "primitives/span_members.h"
 #include "quorvel.h"
 
 namespace qrv {
@@ -16,38 +17,20 @@ namespace {
 constinit SpanRecord* spanBuffer = nullptr;
 constinit int32_t spanCapacity = 0;
 
-using SpanMember = void (*)(const SpanRecord* records, int32_t count, uint32_t colour, uint32_t alpha);
-
-template <Ink I, class F, class Kernel>
-void FillMember(const SpanRecord* records, int32_t count, uint32_t colour, uint32_t alpha) {
-    const Buffer dest = g.dest;
-    for (int32_t i = 0; i < count; ++i) {
-        const SpanRecord& r = records[i];
-        const int32_t n = RunLength(r.xLeft, r.xRight);
-        if (n == 0) continue;
-        uint8_t* p = RowAddress(dest, r.y) + static_cast<ptrdiff_t>(r.xLeft) * F::kBytes;
-        Kernel::template Run<I, F>(p, n, colour, alpha);
-    }
-}
-
-template <class Kernel>
-struct MemberOf {
-    template <Ink I, class F>
-    struct Make {
-        static constexpr SpanMember Get() { return &FillMember<I, F, Kernel>; }
-    };
-};
-
-using MemberTable = std::array<std::array<SpanMember, kFormatSlots>, kInkCount>;
-
 // [kernel set][MMX state]: the MMX state decides what the 32-bit alpha byte
 // receives, the kernel set only how fast the same pixels are produced.
-constexpr MemberTable kMembers[kKernelSets][2] = {
-    {BuildInkFormatTable<SpanMember, MemberOf<PlainKernel<false>>::Make>(),
-     BuildInkFormatTable<SpanMember, MemberOf<PlainKernel<true>>::Make>()},
-    {BuildInkFormatTable<SpanMember, MemberOf<PackedKernel<false>>::Make>(),
-     BuildInkFormatTable<SpanMember, MemberOf<PackedKernel<true>>::Make>()},
+constexpr SpanMemberTable kMembers[2][2] = {
+    {BuildSpanMembers<PlainKernel<false>>(), BuildSpanMembers<PlainKernel<true>>()},
+    {BuildSpanMembers<PackedKernel<false>>(), BuildSpanMembers<PackedKernel<true>>()},
 };
+
+const SpanMemberTable& MembersFor(KernelSet set, int mmx) {
+    if (set == KernelSet::Avx2) {
+        if (const SpanMemberTable* wide = WideSpanMembers(mmx)) return *wide;
+        set = KernelSet::Sse2;
+    }
+    return kMembers[set == KernelSet::Sse2][mmx];
+}
 
 // The ink-alpha cut-offs: below `skipBelow` nothing is drawn, from
 // `replaceFrom` on the colour is written plainly.
@@ -85,8 +68,7 @@ void Fill(const SpanRecord* records, int32_t count, uint32_t colour, int32_t mod
         format != 3 && colour == 0)
         return;
     const int mmx = g.mmxState == 1 && !pixelRules ? 1 : 0;
-    kMembers[static_cast<int>(ActiveKernelSet())][mmx][ink][format](records, count, colour,
-                                                                     static_cast<uint32_t>(alpha));
+    MembersFor(ActiveKernelSet(), mmx)[ink][format](records, count, colour, static_cast<uint32_t>(alpha));
 }
 
 }  // namespace

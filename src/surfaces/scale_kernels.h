@@ -84,7 +84,7 @@ template <class F>
 inline void BlendRowAlongX(KernelSet set, const uint8_t* row, const uint32_t* column, const uint32_t* next,
                            const uint32_t* weight, uint32_t* out, int32_t n) {
 #if defined(__SSE2__)
-    if (set == KernelSet::Sse2) return BlendRowAlongXPacked<F>(row, column, next, weight, out, n);
+    if (set != KernelSet::Scalar) return BlendRowAlongXPacked<F>(row, column, next, weight, out, n);
 #endif
     (void)set;
     BlendRowAlongXScalar<F>(row, column, next, weight, out, n);
@@ -102,7 +102,7 @@ void DoublePixels(KernelSet set, const uint8_t* row, int32_t x, uint8_t* out, in
     if ((x & 1) != 0 && n > 0) one(i++);
 #if defined(__SSE2__)
     if constexpr (F::kBytes == 4) {
-        for (; set == KernelSet::Sse2 && i + 8 <= n; i += 8) {
+        for (; set != KernelSet::Scalar && i + 8 <= n; i += 8) {
             const __m128i v = packed::Load(row + size_t((x + i) >> 1) * 4);
             packed::Store(out + size_t(i) * 4, _mm_unpacklo_epi32(v, v));
             packed::Store(out + size_t(i) * 4 + 16, _mm_unpackhi_epi32(v, v));
@@ -116,7 +116,7 @@ void DoublePixels(KernelSet set, const uint8_t* row, int32_t x, uint8_t* out, in
 inline void BlendRows(KernelSet set, const uint32_t* top, const uint32_t* bottom, uint32_t v, uint8_t* out,
                       int32_t n) {
 #if defined(__SSE2__)
-    if (set == KernelSet::Sse2) return BlendRowsPacked(top, bottom, v, out, n);
+    if (set != KernelSet::Scalar) return BlendRowsPacked(top, bottom, v, out, n);
 #endif
     (void)set;
     BlendRowsScalar(top, bottom, v, out, n);

@@ -10,6 +10,7 @@
 #include "frame/colour.h"
 #include "primitives/packed.h"
 #include "support/canvas.h"
+#include "support/kernel_sets.h"
 
 namespace {
 
@@ -33,38 +34,40 @@ TEST(BlitPackedTest, BlitRowsMatchThePlainBodies) {
     for (int state = 0; state < 2; ++state)
         for (int keyed = 0; keyed < 2; ++keyed)
             for (int dst : qrvtest::kAllFormats)
-                for (int src : qrvtest::kAllFormats) {
-                    const auto plain = qrv::BlitRowFor(dst, src, keyed, state, false);
-                    const auto packed = qrv::BlitRowFor(dst, src, keyed, state, true);
-                    ASSERT_NE(plain, nullptr);
-                    const int sb = qrvtest::BytesPerPixel(src);
-                    for (int length = 0; length <= kMaxLength; ++length) {
-                        const uint32_t key = qrv::ForBuffer(rng(), src);
-                        const bool plantKey = rng() % 2 == 0;
-                        Row s = RandomRow(rng, src, length);
-                        // Runs of one alpha, so that whole packed steps are transparent,
-                        // opaque or mixed; the thresholds as often as the values between.
-                        // Half the rows meet the key in every lane, at times under
-                        // another top byte.
-                        const uint8_t alphas[] = {0, 1, 63, 128, 254, 255};
-                        for (int i = 0; i < length;) {
-                            const int run = 1 + rng() % 9, alpha = rng() % 3 == 0 ? -1 : alphas[rng() % 6];
-                            for (int j = i; j < i + run && j < length; ++j) {
-                                if (src == 5) s.At()[j * 4 + 3] = static_cast<uint8_t>(alpha < 0 ? rng() : alpha);
-                                if (!plantKey || rng() % 4 != 0) continue;
-                                const uint32_t planted = key ^ (sb == 4 && rng() % 3 == 0 ? rng() << 24 : 0);
-                                for (int k = 0; k < sb; ++k)
-                                    s.At()[j * sb + k] = uint8_t(planted >> (src == 3 ? 8 * (2 - k) : 8 * k));
+                for (int src : qrvtest::kAllFormats)
+                    for (qrv::KernelSet set : qrvtest::PackedSets()) {
+                        const auto plain = qrv::BlitRowFor(dst, src, keyed, state, qrv::KernelSet::Scalar);
+                        const auto packed = qrv::BlitRowFor(dst, src, keyed, state, set);
+                        ASSERT_NE(plain, nullptr);
+                        const int sb = qrvtest::BytesPerPixel(src);
+                        for (int length = 0; length <= kMaxLength; ++length) {
+                            const uint32_t key = qrv::ForBuffer(rng(), src);
+                            const bool plantKey = rng() % 2 == 0;
+                            Row s = RandomRow(rng, src, length);
+                            // Runs of one alpha, so that whole packed steps are transparent,
+                            // opaque or mixed; the thresholds as often as the values between.
+                            // Half the rows meet the key in every lane, at times under
+                            // another top byte.
+                            const uint8_t alphas[] = {0, 1, 63, 128, 254, 255};
+                            for (int i = 0; i < length;) {
+                                const int run = 1 + rng() % 9, alpha = rng() % 3 == 0 ? -1 : alphas[rng() % 6];
+                                for (int j = i; j < i + run && j < length; ++j) {
+                                    if (src == 5) s.At()[j * 4 + 3] = static_cast<uint8_t>(alpha < 0 ? rng() : alpha);
+                                    if (!plantKey || rng() % 4 != 0) continue;
+                                    const uint32_t planted = key ^ (sb == 4 && rng() % 3 == 0 ? rng() << 24 : 0);
+                                    for (int k = 0; k < sb; ++k)
+                                        s.At()[j * sb + k] = uint8_t(planted >> (src == 3 ? 8 * (2 - k) : 8 * k));
+                                }
+                                i += run;
                             }
-                            i += run;
+                            Row a = RandomRow(rng, dst, length), b = a;
+                            plain(a.At(), s.At(), length, key);
+                            packed(b.At(), s.At(), length, key);
+                            ASSERT_EQ(a.bytes, b.bytes) << "set " << static_cast<int>(set) << " dst " << dst << " src "
+                                                        << src << " keyed " << keyed << " state " << state
+                                                        << " length " << length;
                         }
-                        Row a = RandomRow(rng, dst, length), b = a;
-                        plain(a.At(), s.At(), length, key);
-                        packed(b.At(), s.At(), length, key);
-                        ASSERT_EQ(a.bytes, b.bytes) << "dst " << dst << " src " << src << " keyed " << keyed
-                                                    << " state " << state << " length " << length;
                     }
-                }
 }
 
 TEST(BlitPackedTest, EffectRowsMatchThePlainBodies) {
@@ -76,21 +79,26 @@ TEST(BlitPackedTest, EffectRowsMatchThePlainBodies) {
         for (const auto& m : modes) {
             const int effect = qrv::EffectFor(m[0], m[1]);
             ASSERT_GE(effect, 0);
-            for (int format : qrvtest::kAllFormats) {
-                const auto plain = qrv::EffectRowFor(effect, format, state, false);
-                const auto packed = qrv::EffectRowFor(effect, format, state, true);
-                if (plain == nullptr) continue;
-                for (int length = 0; length <= kMaxLength; ++length) {
-                    const uint32_t colour = qrv::ForBuffer(rng(), format);
-                    Row s1 = RandomRow(rng, format, length), d1 = RandomRow(rng, format, length);
-                    Row blend = RandomRow(rng, format, length), s2 = s1, d2 = d1;
-                    const uint8_t* bp = qrv::EffectUsesBlend(effect) ? blend.At() : nullptr;
-                    plain(d1.At(), s1.At(), bp, length, colour);
-                    packed(d2.At(), s2.At(), bp, length, colour);
-                    ASSERT_EQ(d1.bytes, d2.bytes) << "state " << state << " mode " << m[0] << " format " << format;
-                    ASSERT_EQ(s1.bytes, s2.bytes) << "state " << state << " mode " << m[0] << " format " << format;
+            for (int format : qrvtest::kAllFormats)
+                for (qrv::KernelSet set : qrvtest::PackedSets()) {
+                    const auto plain = qrv::EffectRowFor(effect, format, state, qrv::KernelSet::Scalar);
+                    const auto packed = qrv::EffectRowFor(effect, format, state, set);
+                    if (plain == nullptr) continue;
+                    for (int length = 0; length <= kMaxLength; ++length) {
+                        const uint32_t colour = qrv::ForBuffer(rng(), format);
+                        Row s1 = RandomRow(rng, format, length), d1 = RandomRow(rng, format, length);
+                        Row blend = RandomRow(rng, format, length), s2 = s1, d2 = d1;
+                        const uint8_t* bp = qrv::EffectUsesBlend(effect) ? blend.At() : nullptr;
+                        plain(d1.At(), s1.At(), bp, length, colour);
+                        packed(d2.At(), s2.At(), bp, length, colour);
+                        const auto where = [&] {
+                            return ::testing::Message() << "set " << static_cast<int>(set) << " state " << state
+                                                        << " mode " << m[0] << " format " << format;
+                        };
+                        ASSERT_EQ(d1.bytes, d2.bytes) << where();
+                        ASSERT_EQ(s1.bytes, s2.bytes) << where();
+                    }
                 }
-            }
         }
 }
 

@@ -11,6 +11,7 @@
 #include "primitives/spans.h"
 #include "quorvel.h"
 #include "support/canvas.h"
+#include "support/kernel_sets.h"
 
 namespace qrvtest {
 
@@ -18,10 +19,11 @@ namespace qrvtest {
 struct SettingsGuard {
     int32_t alpha = QRV_GetInkAlpha();
     int32_t mmx = QRV_GetMMXState();
+    qrv::KernelSet set = qrv::ActiveKernelSet();
     ~SettingsGuard() {
         QRV_SetInkAlpha(alpha);
         QRV_SetMMXState(mmx);
-        qrv::SetKernelSet(qrv::KernelSet::Sse2);
+        qrv::SetKernelSet(set);
     }
 };
 

@@ -30,22 +30,28 @@ TEST(PackedSpans, EqualThePlainLoopsForEveryModeFormatAndMmxState) {
                         QRV_SetMMXState(mmx);
                         QRV_SetInkAlpha(mode == 16 ? alphas[rng() % 9] : 100);
                         plain.Randomise(rng);
-                        packed.storage = plain.storage;
+                        const auto before = plain.storage;
                         // Colour 0 stops add and subtract early; all ones saturates every field.
                         const uint32_t colour = round == 0 ? 0 : round == 1 ? PixelMask(format) : RandomColour(rng, format);
                         const auto spans = RandomSpans(rng, kWidth, kHeight, kHeight);
                         const int stripY = static_cast<int>(rng() % kHeight), stripX = static_cast<int>(rng() % 40);
                         const int stripEnd = stripX + static_cast<int>(rng() % 290);
-                        for (Canvas* c : {&plain, &packed}) {
-                            qrv::SetKernelSet(c == &plain ? KernelSet::Scalar : KernelSet::Sse2);
-                            c->Select();
+                        auto draw = [&](Canvas& c, KernelSet set) {
+                            qrv::SetKernelSet(set);
+                            c.Select();
                             qrv::FillSpans(spans.data(), static_cast<int32_t>(spans.size()), colour, mode);
                             QRV_DrawStrip(stripY, stripX, stripEnd, colour, mode);
+                        };
+                        draw(plain, KernelSet::Scalar);
+                        for (KernelSet set : PackedSets()) {
+                            packed.storage = before;
+                            draw(packed, set);
+                            ASSERT_TRUE(packed.GuardsIntact());
+                            ASSERT_TRUE(plain.storage == packed.storage)
+                                << "set " << static_cast<int>(set) << " format " << format << " mode " << mode
+                                << " mmx " << mmx << " alpha " << QRV_GetInkAlpha() << " colour " << std::hex
+                                << colour << " slack " << slack;
                         }
-                        ASSERT_TRUE(packed.GuardsIntact());
-                        ASSERT_TRUE(plain.storage == packed.storage)
-                            << "format " << format << " mode " << mode << " mmx " << mmx << " alpha "
-                            << QRV_GetInkAlpha() << " colour " << std::hex << colour << " slack " << slack;
                     }
         }
 }
@@ -59,7 +65,7 @@ TEST(PackedSpans, NeverTouchTheByteAfterTheLastPixel) {
     auto* block = static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(block, MAP_FAILED);
     ASSERT_EQ(mprotect(block + page, page, PROT_NONE), 0);
-    for (auto set : {KernelSet::Scalar, KernelSet::Sse2}) {
+    for (auto set : {KernelSet::Scalar, KernelSet::Sse2, KernelSet::Avx2}) {
         qrv::SetKernelSet(set);
         for (int format : kAllFormats)
             for (int pixels : {1, 3, 4, 5, 15, 16, 17, 33, 64, 100})
@@ -80,9 +86,15 @@ TEST(PackedSpans, NeverTouchTheByteAfterTheLastPixel) {
 }
 
 TEST(PackedSpans, EnvironmentNamesTheKernelSet) {
-    const KernelSet widest = qrv::HavePackedKernels() ? KernelSet::Sse2 : KernelSet::Scalar;
+    SettingsGuard guard;
+    const KernelSet sse2 = qrv::HavePackedKernels() ? KernelSet::Sse2 : KernelSet::Scalar;
+    const KernelSet widest = qrv::KernelSetAvailable(KernelSet::Avx2) ? KernelSet::Avx2 : sse2;
     EXPECT_EQ(qrv::KernelSetNamed("scalar"), KernelSet::Scalar);
-    EXPECT_EQ(qrv::KernelSetNamed("sse2"), widest);
+    EXPECT_EQ(qrv::KernelSetNamed("sse2"), sse2);
+    EXPECT_EQ(qrv::KernelSetNamed("avx2"), widest);
     EXPECT_EQ(qrv::KernelSetNamed(nullptr), widest);
     EXPECT_EQ(qrv::KernelSetNamed("avx512"), widest);
+    // A set the processor lacks runs as the widest narrower one.
+    qrv::SetKernelSet(KernelSet::Avx2);
+    EXPECT_EQ(qrv::ActiveKernelSet(), widest);
 }

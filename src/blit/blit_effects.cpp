@@ -2,6 +2,7 @@
 // with a colour by mix, add, subtract or multiply, some writing the result
 // back into the source; the cut; and the stored blit settings.
 #include <array>
+#include <cstddef>
 #include <utility>
 
 #include "blit/blit.h"

@@ -1,5 +1,7 @@
 // CRF_Draw: the glyph walk and its renderers, one per (destination format,
 // glyph depth, draw mode) cell, built from one walk and small pixel writers.
+#include <cstddef>
+
 #include "fonts/font.h"
 #include "fonts/glyph_writers.h"
 #include "frame/state.h"

@@ -1,5 +1,6 @@
 // Raw memory helpers for the host: block copy, element fills, byte compare
 // and run-length scans over memory and over the destination buffer.
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>

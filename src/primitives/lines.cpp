@@ -1,5 +1,6 @@
 // Straight lines: the general line, the mode line, the plotter line and the
 // 32-bit line. None clips (but for two cases of the 32-bit line).
+#include <cstddef>
 #include <cstdlib>
 
 #include "frame/colour.h"

@@ -1,6 +1,7 @@
 // Single-pixel access to the destination buffer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "frame/state.h"

@@ -3,6 +3,7 @@
 // pixels with wide words.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cwchar>
 

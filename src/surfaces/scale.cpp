@@ -67,8 +67,9 @@ void NearestRows(const QrvSurfaceDesc& src, const QrvSurfaceDesc& dst, const Sur
             rowShown = y;
             const bool inside = y >= view.top && y < view.bottom && first < last;
             const int32_t from = inside ? first : n, to = inside ? last : n;
-            std::memset(target, 0, size_t{4} * from);
-            std::memset(target + size_t{4} * to, 0, size_t{4} * (n - to));
+            // Most rows lie wholly inside the source: no margin to clear.
+            if (from > 0) std::memset(target, 0, size_t{4} * from);
+            if (to < n) std::memset(target + size_t{4} * to, 0, size_t{4} * (n - to));
             if (inside) {
                 const uint8_t* s = SurfacePixelAddress(src, 0, static_cast<int32_t>(y), F::kBytes);
                 if (doubled) {

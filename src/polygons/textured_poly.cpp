@@ -104,6 +104,51 @@ bool HasTexelEffects(const Tpd& t) { return t.texelEffectCount > 0 && t.texelEff
 // the destination, those equal to the key word skipped when masked.
 enum class CopyRule { All, SkipKey, AllUnlessAllKey };
 
+// Along one texture row at a step of 3/4 to 1 texel, the positions fall on
+// runs of consecutive texels (a quad drawn a little larger than its texels,
+// as when its far edge is held to the last texel): position k + j reads texel
+// (u >> 16) + j as long as the fraction of u is at least j times the
+// shortfall 0x10000 - du. Calls run(k, texel, n) for each run.
+constexpr int32_t kRunStepMin = 0xC000;
+
+template <class Run>
+void ForEachTexelRun(int32_t u, int32_t du, int32_t width, Run run) {
+    const int32_t shortfall = 0x10000 - du;
+    for (int32_t k = 0; k < width;) {
+        int32_t n = width - k;
+        if (shortfall > 0 && (u & 0xFFFF) / shortfall + 1 < n) n = (u & 0xFFFF) / shortfall + 1;
+        run(k, u >> 16, n);
+        u = static_cast<int32_t>(u + int64_t{n} * du);
+        k += n;
+    }
+}
+
+// n texels from row to out, those equal to key skipped. Four a step where
+// packed; where keyed and other texels meet, the others are stored singly, so
+// that the destination is never read.
+void CopyUnlessKey(uint32_t* out, const uint32_t* row, int32_t n, uint32_t key, bool usePacked) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    if (usePacked) {
+        const __m128i keyLanes = _mm_set1_epi32(static_cast<int32_t>(key));
+        for (; k + 4 <= n; k += 4) {
+            const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
+            const int keyed = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(t, keyLanes)));
+            if (keyed == 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), t);
+            } else if (keyed != 0xF) {
+                for (int j = 0; j < 4; ++j)
+                    if ((keyed >> j & 1) == 0) out[k + j] = row[k + j];
+            }
+        }
+    }
+#else
+    (void)usePacked;
+#endif
+    for (; k < n; ++k)
+        if (row[k] != key) out[k] = row[k];
+}
+
 void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const SpanRecord& r, CopyRule rule,
                     bool usePacked) {
     const int32_t width = r.xRight - r.xLeft;
@@ -122,52 +167,36 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
         std::memcpy(&t, texels + (tv >> 16) * texPitch + static_cast<ptrdiff_t>(tu >> 16) * 4, 4);
         return t;
     };
-    const bool alongRow = dv == 0 && du == 0x10000;
     if (rule == CopyRule::AllUnlessAllKey) {
         int32_t k = 0;
         for (int32_t tu = u, tv = v; k < width && texel(tu, tv) == key; ++k, tu += du, tv += dv) {
         }
         if (k == width) return;
     }
-    if (!masked) {
-        if (alongRow) {
-            std::memcpy(out, texels + (v >> 16) * texPitch + static_cast<ptrdiff_t>(u >> 16) * 4,
-                        static_cast<size_t>(width) * 4);
-        } else if (dv == 0) {
-            // Along one texture row at another scale: the row is found once.
-            const uint8_t* row = texels + (v >> 16) * texPitch;
-            for (int32_t k = 0; k < width; ++k, u += du)
-                std::memcpy(out + k, row + static_cast<ptrdiff_t>(u >> 16) * 4, 4);
-        } else {
-            for (int32_t k = 0; k < width; ++k, u += du, v += dv) out[k] = texel(u, v);
+    if (dv == 0 && du >= kRunStepMin && du <= 0x10000) {
+        const auto* row = reinterpret_cast<const uint32_t*>(texels + (v >> 16) * texPitch);
+        ForEachTexelRun(u, du, width, [&](int32_t k, int32_t t, int32_t n) {
+            if (masked) {
+                CopyUnlessKey(out + k, row + t, n, key, usePacked);
+            } else {
+                std::memcpy(out + k, row + t, static_cast<size_t>(n) * 4);
+            }
+        });
+        return;
+    }
+    if (dv == 0) {
+        // Along one texture row at another scale: the row is found once.
+        const uint8_t* row = texels + (v >> 16) * texPitch;
+        for (int32_t k = 0; k < width; ++k, u += du) {
+            uint32_t t;
+            std::memcpy(&t, row + static_cast<ptrdiff_t>(u >> 16) * 4, 4);
+            if (!masked || t != key) out[k] = t;
         }
         return;
     }
-    int32_t k = 0;
-#if defined(__SSE2__)
-    if (usePacked && alongRow) {
-        // Four texels a step; where keyed and other texels meet, the others
-        // are stored singly, so that the destination is never read.
-        const __m128i keyLanes = _mm_set1_epi32(static_cast<int32_t>(key));
-        const auto* row = reinterpret_cast<const uint32_t*>(texels + (v >> 16) * texPitch) + (u >> 16);
-        for (; k + 4 <= width; k += 4) {
-            const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
-            const int keyed = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(t, keyLanes)));
-            if (keyed == 0) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), t);
-            } else if (keyed != 0xF) {
-                for (int j = 0; j < 4; ++j)
-                    if ((keyed >> j & 1) == 0) out[k + j] = row[k + j];
-            }
-        }
-        u += k * du;
-    }
-#else
-    (void)usePacked;
-#endif
-    for (; k < width; ++k, u += du, v += dv) {
+    for (int32_t k = 0; k < width; ++k, u += du, v += dv) {
         const uint32_t t = texel(u, v);
-        if (t != key) out[k] = t;
+        if (!masked || t != key) out[k] = t;
     }
 }
 

@@ -155,7 +155,8 @@ TEST(TexturedProperty, PackedEqualsPlainAndNothingOutsideTheViewport) {
 // 32-bit texture to 32-bit destination, replace: the direct copy (no
 // effects; filtered spans on whole texels too) gives the pixels of the
 // fetch-and-render pipeline (forced by an effect without a routine), for mask
-// colours with a clear top byte.
+// colours with a clear top byte; a third of the draws axis-aligned at scale 1
+// and a third at scales just above it.
 TEST(TexturedProperty, DirectCopyEqualsThePipeline) {
     QRV_Init_Lib();
     SettingsGuard guard;
@@ -185,6 +186,18 @@ TEST(TexturedProperty, DirectCopyEqualsThePipeline) {
             for (int i = 0; i < 4; ++i) {
                 draw.v[i][0] = x + 9 * corners[i][0], draw.v[i][1] = y + 7 * corners[i][1];
                 draw.v[i][2] = u + 9 * corners[i][0], draw.v[i][3] = v + 7 * corners[i][1];
+            }
+        } else if (trial % 3 == 1) {
+            // Axis-aligned, a little larger than its texels (or held to the
+            // texture's edge): runs of consecutive texels with repeats between.
+            draw.kind = Draw::Quad;
+            const int32_t w = 8 + static_cast<int32_t>(rng() % 20), h = 2 + static_cast<int32_t>(rng() % 9);
+            const int32_t texels = w - static_cast<int32_t>(rng() % (w / 4 + 2));
+            const int32_t x = draw.v[0][0], y = draw.v[0][1], u = static_cast<int32_t>(rng() % 8), v = draw.v[0][3] & 7;
+            const int32_t corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+            for (int i = 0; i < 4; ++i) {
+                draw.v[i][0] = x + w * corners[i][0], draw.v[i][1] = y + h * corners[i][1];
+                draw.v[i][2] = u + texels * corners[i][0], draw.v[i][3] = v + h * corners[i][1];
             }
         }
         QRV_SetBuffer(a.Base(), a.pitch, 4);

@@ -114,9 +114,22 @@ void BlitRows(BlitRowFn row, const BlitRect& r, uint32_t key) {
         rows = 1;
     }
     const size_t rowBytes = static_cast<size_t>(width) * dBytes;
-    if (rowBytes <= kShortRowBytes && MovesBytes(row)) {
-        for (; rows > 0; --rows, d += dPitch, s += sPitch) CopyShortRow(d, s, rowBytes);
-        return;
+    if (MovesBytes(row)) {
+        // Rows of the usual tile widths are copied at a length the compiler
+        // knows, whole pieces with no loop of their own.
+        auto fixed = [&]<size_t N>() {
+            for (; rows > 0; --rows, d += dPitch, s += sPitch) CopyPiece<N>(d, s);
+        };
+        switch (rowBytes) {
+            case 16: return fixed.template operator()<16>();
+            case 32: return fixed.template operator()<32>();
+            case 64: return fixed.template operator()<64>();
+            default: break;
+        }
+        if (rowBytes <= kShortRowBytes) {
+            for (; rows > 0; --rows, d += dPitch, s += sPitch) CopyShortRow(d, s, rowBytes);
+            return;
+        }
     }
     for (; rows > 0; --rows, d += dPitch, s += sPitch) row(d, s, width, key);
 }

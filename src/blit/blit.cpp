@@ -128,8 +128,11 @@ void BlitRows(BlitRowFn row, const BlitRect& r, uint32_t key) {
         }
         if (rowBytes <= kShortRowBytes) {
             for (; rows > 0; --rows, d += dPitch, s += sPitch) CopyShortRow(d, s, rowBytes);
-            return;
+        } else {
+            // The rows share no bytes here: the library's copy, called directly.
+            for (; rows > 0; --rows, d += dPitch, s += sPitch) std::memcpy(d, s, rowBytes);
         }
+        return;
     }
     for (; rows > 0; --rows, d += dPitch, s += sPitch) row(d, s, width, key);
 }

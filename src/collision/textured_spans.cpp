@@ -38,24 +38,32 @@ struct TexelCarry {
     int32_t Start(int32_t vertex, int32_t, int i) const { return Fixed(i == 0 ? us[vertex] : vs[vertex]) | 0x8000; }
 };
 
-// One span's walk through its texture: the texel under a column, stepping
-// per column. Addresses are formed as integers, since the host's texel
-// coordinates may point anywhere.
-struct TexelTrack {
+// A buffer's texture as the tests read it. Addresses are formed as integers,
+// since the host's texel coordinates may point anywhere.
+struct TexelSource {
     uintptr_t base;
     intptr_t pitch;
-    int32_t u, v, du, dv;
     uint32_t key;
+
+    explicit TexelSource(const QrvTexturedSpanHeader* h)
+        : base(reinterpret_cast<uintptr_t>(h->base)), pitch(h->pitch), key(h->key) {}
 
     template <int Bytes>
     const uint8_t* At(int32_t uu, int32_t vv) const {
         return reinterpret_cast<const uint8_t*>(base + static_cast<uintptr_t>(intptr_t{vv >> 16} * pitch) +
                                                 static_cast<uintptr_t>(intptr_t{uu >> 16} * Bytes));
     }
+};
+
+// One span's walk through its texture: the texel coordinates under a column,
+// stepping per column.
+struct TexelTrack {
+    int32_t u, v, du, dv;
+
     // True when the next n texels lie side by side on one row, and a vector
     // compare with the key means what the texel compare means.
     template <int Bytes>
-    bool Contiguous(int64_t n) const {
+    bool Contiguous(int64_t n, uint32_t key) const {
         if (Bytes == 2 && key > 0xFFFF) return false;
         return du == 0x10000 && dv == 0 && int64_t{u} + (n - 1) * 0x10000 <= INT32_MAX;
     }
@@ -69,26 +77,28 @@ uint32_t LoadTexel(const uint8_t* p) {
 }
 
 // A texel coordinate's step per column, truncating. An unscaled sprite's row
-// (one texel per column, or none) needs no division.
+// (one texel per column, or none) needs no division, and the division stays
+// out of line so that the rest inlines into the row loops.
+[[gnu::noinline]] int32_t DividedStep(int32_t change, int64_t width) {
+    return static_cast<int32_t>(int64_t{change} / width);
+}
+
 inline int32_t ColumnStep(int32_t change, int64_t width) {
     if (change == 0) return 0;
     if (int64_t{change} == width * 0x10000) return 0x10000;
-    return static_cast<int32_t>(int64_t{change} / width);
+    return DividedStep(change, width);
 }
 
 // Per-column steps of a span between its two end texels, and the track
 // advanced to column start.
-TexelTrack TrackFrom(const QrvTexturedSpanHeader* h, const QrvTexturedSpanRecord& r, int32_t start) {
+inline TexelTrack TrackFrom(const QrvTexturedSpanRecord& r, int32_t start) {
     const int64_t width = int64_t{r.right} - r.left;
     TexelTrack t;
-    t.base = reinterpret_cast<uintptr_t>(h->base);
-    t.pitch = h->pitch;
     t.du = ColumnStep(static_cast<int32_t>(r.rightU - r.leftU), width);
     t.dv = ColumnStep(static_cast<int32_t>(r.rightV - r.leftV), width);
     const int32_t skip = static_cast<int32_t>(int64_t{start} - r.left);
     t.u = static_cast<int32_t>(r.leftU + static_cast<uint32_t>(t.du) * static_cast<uint32_t>(skip));
     t.v = static_cast<int32_t>(r.leftV + static_cast<uint32_t>(t.dv) * static_cast<uint32_t>(skip));
-    t.key = h->key;
     return t;
 }
 
@@ -105,16 +115,17 @@ __m128i KeyLanes(const uint8_t* p, uint32_t key) {
 // Whether any of n columns has an opaque texel under both tracks. Runs of
 // adjacent texels are compared sixteen bytes at a time on the packed path.
 template <int BytesA, int BytesB>
-bool OpaquePair(TexelTrack a, TexelTrack b, int64_t n, [[maybe_unused]] bool packedSet) {
+bool OpaquePair(const TexelSource& sa, TexelTrack a, const TexelSource& sb, TexelTrack b, int64_t n,
+                [[maybe_unused]] bool packedSet) {
     int64_t i = 0;
 #if defined(__SSE2__)
     if constexpr (BytesA == BytesB && BytesA != 3) {
-        if (packedSet && a.Contiguous<BytesA>(n) && b.Contiguous<BytesB>(n)) {
+        if (packedSet && a.Contiguous<BytesA>(n, sa.key) && b.Contiguous<BytesB>(n, sb.key)) {
             constexpr int kLanes = 16 / BytesA;
-            const uint8_t* pa = a.At<BytesA>(a.u, a.v);
-            const uint8_t* pb = b.At<BytesB>(b.u, b.v);
+            const uint8_t* pa = sa.At<BytesA>(a.u, a.v);
+            const uint8_t* pb = sb.At<BytesB>(b.u, b.v);
             for (; i + kLanes <= n; i += kLanes, pa += 16, pb += 16) {
-                const __m128i either = _mm_or_si128(KeyLanes<BytesA>(pa, a.key), KeyLanes<BytesB>(pb, b.key));
+                const __m128i either = _mm_or_si128(KeyLanes<BytesA>(pa, sa.key), KeyLanes<BytesB>(pb, sb.key));
                 if (_mm_movemask_epi8(either) != 0xFFFF) return true;
             }
             const int32_t done = static_cast<int32_t>(i);
@@ -124,7 +135,8 @@ bool OpaquePair(TexelTrack a, TexelTrack b, int64_t n, [[maybe_unused]] bool pac
     }
 #endif
     for (; i < n; ++i) {
-        if (LoadTexel<BytesA>(a.At<BytesA>(a.u, a.v)) != a.key && LoadTexel<BytesB>(b.At<BytesB>(b.u, b.v)) != b.key)
+        if (LoadTexel<BytesA>(sa.At<BytesA>(a.u, a.v)) != sa.key &&
+            LoadTexel<BytesB>(sb.At<BytesB>(b.u, b.v)) != sb.key)
             return true;
         a.u += a.du, a.v += a.dv;
         b.u += b.du, b.v += b.dv;
@@ -133,21 +145,21 @@ bool OpaquePair(TexelTrack a, TexelTrack b, int64_t n, [[maybe_unused]] bool pac
 }
 
 template <int Bytes>
-bool OpaqueTexel(TexelTrack t, int64_t n, [[maybe_unused]] bool packedSet) {
+bool OpaqueTexel(const TexelSource& s, TexelTrack t, int64_t n, [[maybe_unused]] bool packedSet) {
     int64_t i = 0;
 #if defined(__SSE2__)
     if constexpr (Bytes != 3) {
-        if (packedSet && t.Contiguous<Bytes>(n)) {
+        if (packedSet && t.Contiguous<Bytes>(n, s.key)) {
             constexpr int kLanes = 16 / Bytes;
-            const uint8_t* p = t.At<Bytes>(t.u, t.v);
+            const uint8_t* p = s.At<Bytes>(t.u, t.v);
             for (; i + kLanes <= n; i += kLanes, p += 16)
-                if (_mm_movemask_epi8(KeyLanes<Bytes>(p, t.key)) != 0xFFFF) return true;
+                if (_mm_movemask_epi8(KeyLanes<Bytes>(p, s.key)) != 0xFFFF) return true;
             t.u += static_cast<int32_t>(i) << 16;
         }
     }
 #endif
     for (; i < n; ++i) {
-        if (LoadTexel<Bytes>(t.At<Bytes>(t.u, t.v)) != t.key) return true;
+        if (LoadTexel<Bytes>(s.At<Bytes>(t.u, t.v)) != s.key) return true;
         t.u += t.du, t.v += t.dv;
     }
     return false;
@@ -207,6 +219,7 @@ template <int BytesA, int BytesB>
 int32_t CompareRows(const QrvTexturedSpanHeader* a, const QrvTexturedSpanRecord* ra, const QrvTexturedSpanHeader* b,
                     const QrvTexturedSpanRecord* rb, int64_t pairs) {
     const bool packedSet = PackedKernelsActive();
+    const TexelSource texA(a), texB(b);
     for (int64_t i = 0; i < pairs; ++i) {
         const QrvTexturedSpanRecord& sa = ra[i];
         const QrvTexturedSpanRecord& sb = rb[i];
@@ -217,7 +230,7 @@ int32_t CompareRows(const QrvTexturedSpanHeader* a, const QrvTexturedSpanRecord*
         const int32_t end = sa.right < sb.right ? sa.right : sb.right;
         const int64_t width = int64_t{end} - start;
         if (width < 2) continue;
-        if (OpaquePair<BytesA, BytesB>(TrackFrom(a, sa, start), TrackFrom(b, sb, start), width, packedSet)) return 1;
+        if (OpaquePair<BytesA, BytesB>(texA, TrackFrom(sa, start), texB, TrackFrom(sb, start), width, packedSet)) return 1;
     }
     return 0;
 }
@@ -253,6 +266,7 @@ int32_t CompareFilledRows(const QrvSpanCollisionHeader* filled, const QrvTexture
     const QrvSpanCollisionRecord* fr = SpanRecords(filled);
     const QrvTexturedSpanRecord* tr = TexturedRecords(tex);
     const bool packedSet = PackedKernelsActive();
+    const TexelSource source(tex);
     for (int32_t i = 0; i < filled->count - 1; ++i) {
         const QrvSpanCollisionRecord& f = fr[i];
         const int64_t index = int64_t{f.y} - tex->top;
@@ -263,7 +277,7 @@ int32_t CompareFilledRows(const QrvSpanCollisionHeader* filled, const QrvTexture
         const int32_t end = f.right < t.right ? f.right : t.right;
         const int64_t width = int64_t{end} - start;
         if (width < 2) continue;
-        if (OpaqueTexel<Bytes>(TrackFrom(tex, t, start), width, packedSet)) return 1;
+        if (OpaqueTexel<Bytes>(source, TrackFrom(t, start), width, packedSet)) return 1;
     }
     return 0;
 }

@@ -63,7 +63,9 @@ TEST(BlitExtremeEnds, HugeRectanglesClipExactlyAndOverlongOnesDrawNothing) {
                         return std::make_pair(src.Snapshot(), dst.Snapshot());
                     };
                     const auto expected = blit(kReference);
-                    if (effect[0] == 0) EXPECT_NE(expected.second, dstBefore);
+                    if (effect[0] == 0) {
+                        EXPECT_NE(expected.second, dstBefore);
+                    }
                     for (const auto& r : kClipped) {
                         EXPECT_TRUE(blit(r) == expected)
                             << "format " << format << " mode " << effect[0] << " flags " << flags << " x1 " << r[0]

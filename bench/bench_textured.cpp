@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -242,6 +243,27 @@ void Cairo(benchmark::State& state, Kind kind, bool rotated, QuadSet qs) {
     Report(state, qs);
 }
 
+// The memory limit of the axis-aligned quads, which are copies at scale 1:
+// memcpy moving each visible row of each quad's cell to its place in the
+// frame, clipped as the quads are.
+void MemcpyQuads(benchmark::State& state, QuadSet qs) {
+    Frame f;
+    const std::vector<uint32_t> texels = TextureTexels();
+    const auto placements = Placements(false, qs);
+    for (auto _ : state) {
+        for (const Placement& p : placements) {
+            const int x0 = static_cast<int>(std::lround(p.cx - qs.side / 2.0));
+            const int y0 = static_cast<int>(std::lround(p.cy - qs.side / 2.0));
+            const int left = std::max(x0, 0), right = std::min(x0 + qs.side, kWidth);
+            for (int y = std::max(y0, 0); y < std::min(y0 + qs.side, kHeight); ++y)
+                std::memcpy(f.Row(y) + left * 4, &texels[(p.v + y - y0) * kTexSide + p.u + left - x0],
+                            static_cast<size_t>(right - left) * 4);
+        }
+        benchmark::ClobberMemory();
+    }
+    Report(state, qs);
+}
+
 int RegisterTextured() {
     const struct {
         const char* name;
@@ -262,6 +284,8 @@ int RegisterTextured() {
                 add("sdl2-copyex", [=](benchmark::State& st) { SdlCopyEx(st, kind, rotated, qs); });
                 add("sdl2-geometry", [=](benchmark::State& st) { SdlGeometry(st, kind, rotated, qs); });
                 add("cairo", [=](benchmark::State& st) { Cairo(st, kind, rotated, qs); });
+                if (!rotated && kind != Kind::Bilinear)
+                    add("memcpy", [=](benchmark::State& st) { MemcpyQuads(st, qs); });
             }
         }
     }

@@ -13,6 +13,7 @@
 #include "blit/blit_rules.h"
 #include "frame/state.h"
 #include "primitives/packed.h"
+#include "primitives/short_copy.h"
 #include "quorvel.h"
 
 namespace qrv {
@@ -58,37 +59,6 @@ void BlitOverlappingRows(BlitRowFn row, uint8_t* d, const uint8_t* s, ptrdiff_t 
             row(d + at, aside, n, key);
             done += n;
         }
-    }
-}
-
-// Rows of tiles and small sprites: a call into the C library per row costs
-// more than the row itself, so they are copied here (longer rows go to the
-// library, whose copies are wider than ours). The two rows do not
-// share bytes; pieces that overlap each other within the row rewrite the same
-// bytes.
-constexpr size_t kShortRowBytes = 96;
-
-template <size_t N>
-inline void CopyPiece(uint8_t* d, const uint8_t* s) {
-    uint8_t piece[N];
-    std::memcpy(piece, s, N);
-    std::memcpy(d, piece, N);
-}
-
-inline void CopyShortRow(uint8_t* d, const uint8_t* s, size_t n) {
-    if (n >= 16) {
-        size_t i = 0;
-        for (; i + 16 <= n; i += 16) CopyPiece<16>(d + i, s + i);
-        if (i < n) CopyPiece<16>(d + n - 16, s + n - 16);
-    } else if (n >= 8) {
-        CopyPiece<8>(d, s);
-        CopyPiece<8>(d + n - 8, s + n - 8);
-    } else if (n >= 4) {
-        CopyPiece<4>(d, s);
-        CopyPiece<4>(d + n - 4, s + n - 4);
-    } else if (n >= 2) {
-        CopyPiece<2>(d, s);
-        CopyPiece<2>(d + n - 2, s + n - 2);
     }
 }
 

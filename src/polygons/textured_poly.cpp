@@ -13,6 +13,7 @@
 #include "polygons/textured.h"
 #include "primitives/packed.h"
 #include "primitives/pixel_format.h"
+#include "primitives/short_copy.h"
 #include "quorvel.h"
 
 namespace qrv {
@@ -41,14 +42,21 @@ template <bool Colours>
 int32_t WalkTextured(const PolyWalkSetup& setup, const Viewport& view, int32_t count, int32_t offset,
                      SpanWriter& spans) {
     using Chain = EdgeChain<TexturedAttrs<Colours>::kAttrs>;
+    // The last row's texel changes, width and steps: rows that repeat them
+    // (every row of an axis-aligned quad) skip the two divisions.
+    int32_t lastWidth = 0, lastChangeU = 0, lastChangeV = 0, du = 0, dv = 0;
     WalkEdges(PolyX, PolyY, count, setup.top, view, TexturedAttrs<Colours>{offset},
               [&](int32_t y, const Chain& left, const Chain& right) {
                   auto [xLeft, xRight] = RowColumnsOf(left.x, right.x, setup.clipX);
                   if (setup.clipX && (xLeft >= view.right || xRight < view.left)) return;
                   if (xRight - xLeft < 1) return;
                   const int32_t width = xRight - xLeft;
-                  const int32_t du = (right.attr[0] - left.attr[0]) / width;
-                  const int32_t dv = (right.attr[1] - left.attr[1]) / width;
+                  const int32_t changeU = right.attr[0] - left.attr[0], changeV = right.attr[1] - left.attr[1];
+                  if (width != lastWidth || changeU != lastChangeU || changeV != lastChangeV) {
+                      lastWidth = width, lastChangeU = changeU, lastChangeV = changeV;
+                      du = changeU / width;
+                      dv = changeV / width;
+                  }
                   int32_t u = left.attr[0], v = left.attr[1];
                   if (setup.clipX) {
                       if (xLeft < view.left) {
@@ -179,7 +187,7 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
             if (masked) {
                 CopyUnlessKey(out + k, row + t, n, key, usePacked);
             } else {
-                std::memcpy(out + k, row + t, static_cast<size_t>(n) * 4);
+                CopyRowBytes(out + k, row + t, static_cast<size_t>(n) * 4);
             }
         });
         return;

@@ -30,6 +30,8 @@ NOTES = [
     ("fill/replace/rgb24", "no cairo 24-bit format"),
     ("poly/gouraud-tri", "cairo: mesh pattern; SDL2: geometry"),
     ("poly/circle", "SDL2: 32-triangle fans"),
+    ("textured/plain/axis", "scale 1, a copy: goal is memcpy of the same rows"),
+    ("textured/masked/axis", "scale 1, a keyed copy: goal is memcpy of the same rows"),
     ("textured/", "SDL2: RenderCopyEx/RenderGeometry; cairo: pattern"),
     ("text/", "cairo: warm glyph cache; SDL2_ttf: render + blit a line"),
     ("tiles/map", "SDL2: one blit per tile"),
@@ -40,7 +42,8 @@ NOTES = [
 ]
 
 # Operations whose goal is the memory limit rather than the peers.
-MEMORY_BOUND = ("fill/", "blit/copy", "blit/keycopy", "blit/convert", "memory/", "tiles/map")
+MEMORY_BOUND = ("fill/", "blit/copy", "blit/keycopy", "blit/convert", "memory/", "tiles/map", "textured/plain/axis",
+                "textured/masked/axis")
 
 
 def rate(run):

@@ -6,8 +6,13 @@
 #include "frame/isa.h"
 
 #include <array>
-#include <utility>
 #include <cstdint>
+#include <type_traits>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "frame/numeric.h"
 #include "primitives/pixel_format.h"
@@ -72,6 +77,33 @@ constexpr uint32_t PerField(uint32_t d, uint32_t c, Op op) {
     return r;
 }
 
+// Formats whose three fields are the three low bytes, where the packed path
+// has byte lanes: their saturating rules run as one packed byte operation, the
+// same result as the per-field rule (the top byte is cleared as there).
+#if defined(__SSE2__)
+template <class F>
+inline constexpr bool kPackedByteFields =
+    F::kMask[0] == 0xFF0000 && F::kMask[1] == 0xFF00 && F::kMask[2] == 0xFF;
+#else
+template <class F>
+inline constexpr bool kPackedByteFields = false;
+#endif
+
+enum class ByteRule { Add, Subtract };
+
+// Only instantiated where kPackedByteFields<F> holds.
+template <ByteRule R, class F>
+uint32_t SaturateBytes(uint32_t d, uint32_t c) {
+#if defined(__SSE2__)
+    const __m128i a = _mm_cvtsi32_si128(static_cast<int>(d)), b = _mm_cvtsi32_si128(static_cast<int>(c));
+    const __m128i r = R == ByteRule::Add ? _mm_adds_epu8(a, b) : _mm_subs_epu8(a, b);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(r)) & 0x00FFFFFF;
+#else
+    static_assert(kPackedByteFields<F>, "no byte lanes on this build");
+    return d ^ c;
+#endif
+}
+
 // The new pixel value for ink I on format F. Alpha always blends here; the
 // thresholds at 0 and 255 belong to the callers, which differ on them.
 template <Ink I, class F>
@@ -88,13 +120,19 @@ constexpr uint32_t Combine(uint32_t d, uint32_t c, uint32_t alpha) {
             return ((d >> 1) & F::kHalfMask) + ((c >> 1) & F::kHalfMask);
         }
     } else if constexpr (I == Ink::Add) {
+        if constexpr (kPackedByteFields<F>)
+            if (!std::is_constant_evaluated()) return SaturateBytes<ByteRule::Add, F>(d, c);
         return PerField<F>(d, c, [](uint32_t x, uint32_t y, int i) {
             const uint32_t s = x + y;
             return s > F::kMask[i] ? F::kMask[i] : s;
         });
     } else if constexpr (I == Ink::Subtract) {
+        if constexpr (kPackedByteFields<F>)
+            if (!std::is_constant_evaluated()) return SaturateBytes<ByteRule::Subtract, F>(d, c);
         return PerField<F>(d, c, [](uint32_t x, uint32_t y, int) { return x > y ? x - y : 0u; });
     } else if constexpr (I == Ink::ReverseSubtract) {
+        if constexpr (kPackedByteFields<F>)
+            if (!std::is_constant_evaluated()) return SaturateBytes<ByteRule::Subtract, F>(c, d);
         return PerField<F>(d, c, [](uint32_t x, uint32_t y, int) { return y > x ? y - x : 0u; });
     } else if constexpr (I == Ink::And) {
         return d & c;

@@ -109,6 +109,35 @@ void CairoLines(benchmark::State& state, int format, int mode, int length) {
     Report(state, pixels);
 }
 
+// The memory limit of the lines: one store per line pixel (a load and a store
+// for add) at the pixels' addresses, listed beforehand.
+void LineStores(benchmark::State& state, int format, int mode, int length) {
+    uint64_t pixels;
+    const auto lines = MakeLines(length, pixels);
+    Frame f(format);
+    std::vector<uint32_t> offsets;
+    for (const Line& l : lines) {
+        const int n = std::max(std::abs(l.x2 - l.x1), std::abs(l.y2 - l.y1));
+        for (int k = 0; k <= n; ++k) {
+            const int x = l.x1 + (n == 0 ? 0 : (l.x2 - l.x1) * k / n), y = l.y1 + (n == 0 ? 0 : (l.y2 - l.y1) * k / n);
+            offsets.push_back(static_cast<uint32_t>(y * f.pitch + x * f.bpp));
+        }
+    }
+    auto run = [&]<class T>(T colour) {
+        for (auto _ : state) {
+            if (mode == 64) {
+                for (const uint32_t o : offsets) *reinterpret_cast<T*>(f.pixels + o) |= colour;
+            } else {
+                for (const uint32_t o : offsets) *reinterpret_cast<T*>(f.pixels + o) = colour;
+            }
+            benchmark::ClobberMemory();
+        }
+    };
+    if (f.bpp == 2) run(uint16_t{0x4310});
+    else run(uint32_t{0x00406080});
+    Report(state, pixels);
+}
+
 int RegisterLines() {
     struct Op { const char* name; int mode; int format; };
     const Op ops[] = {{"replace", 1, 4}, {"add", 64, 4}, {"replace", 1, 1}, {"add", 64, 1}};
@@ -123,6 +152,7 @@ int RegisterLines() {
             add("quorvel", [=](benchmark::State& s) { QuorvelLines(s, format, mode, length); });
             add("sdl2", [=](benchmark::State& s) { SdlLines(s, format, mode, length); });
             add("cairo", [=](benchmark::State& s) { CairoLines(s, format, mode, length); });
+            add("stores", [=](benchmark::State& s) { LineStores(s, format, mode, length); });
         }
     }
     return 0;

@@ -4,8 +4,8 @@ Benchmarks are named <family>/<op>/<format>/<size>/<impl> (the operation is
 every part before the last two). For each operation and size the table shows
 quorvel's rate, the fastest peer (pixman, SDL2, SDL2_ttf, cairo, or the
 per-pixel loop a host would write), quorvel's ratio to it, and quorvel's
-ratio to the memory limit (memset or memcpy moving the same bytes) where the
-operation has one. With repetitions the medians are used.
+ratio to the memory limit (memset or memcpy moving the same bytes, or for the
+lines the stores to their pixels' addresses) where the operation has one. With repetitions the medians are used.
 
 usage: bench_report.py BENCH.json [--markdown OUT.md] [--csv OUT.csv]
 The CSV (operation,size,ratio to the fastest peer) feeds the chart tool.
@@ -14,7 +14,7 @@ import argparse
 import json
 from collections import OrderedDict
 
-MEMORY = ["memset", "memcpy"]
+MEMORY = ["memset", "memcpy", "stores"]
 OURS = ["quorvel", "quorvel-scalar"]
 SIZE_ORDER = ["8x8", "64x64", "256x256", "1920x1080"]
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "blit/blit.h"
 #include "frame/colour.h"
 #include "frame/numeric.h"
 #include "polygons/edge_walk.h"
@@ -131,34 +132,10 @@ void ForEachTexelRun(int32_t u, int32_t du, int32_t width, Run run) {
     }
 }
 
-// n texels from row to out, those equal to key skipped. Four a step where
-// packed; where keyed and other texels meet, the others are stored singly, so
-// that the destination is never read.
-void CopyUnlessKey(uint32_t* out, const uint32_t* row, int32_t n, uint32_t key, bool usePacked) {
-    int32_t k = 0;
-#if defined(__SSE2__)
-    if (usePacked) {
-        const __m128i keyLanes = _mm_set1_epi32(static_cast<int32_t>(key));
-        for (; k + 4 <= n; k += 4) {
-            const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
-            const int keyed = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(t, keyLanes)));
-            if (keyed == 0) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), t);
-            } else if (keyed != 0xF) {
-                for (int j = 0; j < 4; ++j)
-                    if ((keyed >> j & 1) == 0) out[k + j] = row[k + j];
-            }
-        }
-    }
-#else
-    (void)usePacked;
-#endif
-    for (; k < n; ++k)
-        if (row[k] != key) out[k] = row[k];
-}
-
+// keyedRow is the blitter's keyed 32-bit row, which skips the texels equal to
+// the key word.
 void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const SpanRecord& r, CopyRule rule,
-                    bool usePacked) {
+                    BlitRowFn keyedRow) {
     const int32_t width = r.xRight - r.xLeft;
     if (width < 1) return;
     const bool masked = rule == CopyRule::SkipKey;
@@ -185,7 +162,7 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
         const auto* row = reinterpret_cast<const uint32_t*>(texels + (v >> 16) * texPitch);
         ForEachTexelRun(u, du, width, [&](int32_t k, int32_t t, int32_t n) {
             if (masked) {
-                CopyUnlessKey(out + k, row + t, n, key, usePacked);
+                keyedRow(reinterpret_cast<uint8_t*>(out + k), reinterpret_cast<const uint8_t*>(row + t), n, key);
             } else {
                 CopyRowBytes(out + k, row + t, static_cast<size_t>(n) * 4);
             }
@@ -232,12 +209,12 @@ void DrawTexturedSpans(const QrvSurfaceDesc& dest, const QrvSurfaceDesc* texture
     const QrvSurfaceDesc& tex = *texture;
     const OutputRenderer render = OutputRendererFor(tpd->outputType, dest.format);
     if (render == nullptr) return;
-    const bool usePacked = PackedKernelsActive();
     const int32_t mmxState = g.mmxState;
+    const BlitRowFn keyedRow = BlitRowFor(4, 4, true, mmxState, ActiveKernelSet());
     const bool direct = dest.format == 4 && tex.format == 4 && tpd->outputType == 1 && !HasTexelEffects(*tpd);
     if (direct && !tpd->filtered) {
         const CopyRule rule = tpd->masked ? CopyRule::SkipKey : CopyRule::All;
-        for (int32_t n = 0; n < count; ++n) DirectCopySpan(dest, tex, records[n], rule, usePacked);
+        for (int32_t n = 0; n < count; ++n) DirectCopySpan(dest, tex, records[n], rule, keyedRow);
         return;
     }
     // Filtered spans on whole texels copy directly too, when the rule is the
@@ -252,7 +229,7 @@ void DrawTexturedSpans(const QrvSurfaceDesc& dest, const QrvSurfaceDesc* texture
     for (int32_t n = 0; n < count; ++n) {
         const SpanRecord& r = records[n];
         if (directOnWholeTexels && OnWholeTexels(r)) {
-            DirectCopySpan(dest, tex, r, wholeTexelRule, usePacked);
+            DirectCopySpan(dest, tex, r, wholeTexelRule, keyedRow);
             continue;
         }
         if (int64_t{r.xRight} - r.xLeft < 1 || !ReserveLines(r.xRight - r.xLeft)) continue;

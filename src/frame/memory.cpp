@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "frame/colour.h"
+#include "frame/isa.h"
 #include "frame/state.h"
 #include "primitives/pixel_format.h"
 #include "quorvel.h"
@@ -132,9 +133,8 @@ void FillPattern32(uint8_t* p, size_t bytes, uint32_t pattern) {
         std::memset(p, static_cast<int>(pattern & 255), bytes);
         return;
     }
-    if constexpr (sizeof(wchar_t) == 4) {
+    if constexpr (kWideLibraryFill) {
         if (bytes % 4 == 0 && reinterpret_cast<uintptr_t>(p) % alignof(wchar_t) == 0) {
-            // The C library's wide fill uses the widest stores of the running processor.
             std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(pattern), bytes / 4);
             return;
         }

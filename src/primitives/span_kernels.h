@@ -179,9 +179,8 @@ struct PackedKernel {
             const Op op(W::Splat32(word), alpha);
             if constexpr (!Op::kReads) {
                 // Long 32-bit runs go to the C library's wide-character fill
-                // where its element is a 32-bit word: it uses the widest stores
-                // the running processor has.
-                if constexpr (F::kBytes == 4 && sizeof(wchar_t) == 4) {
+                // where that is faster (kWideLibraryFill).
+                if constexpr (F::kBytes == 4 && kWideLibraryFill) {
                     if (n >= kLibraryFillFrom && reinterpret_cast<uintptr_t>(p) % alignof(wchar_t) == 0) {
                         std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(c), static_cast<size_t>(n));
                         return;

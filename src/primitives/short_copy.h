@@ -13,11 +13,18 @@ namespace qrv {
 
 constexpr size_t kShortRowBytes = 96;
 
+// N bytes; pieces longer than 16 bytes go 16 at a time (the compiler keeps a
+// temporary of more than one vector on the stack).
 template <size_t N>
 inline void CopyPiece(uint8_t* d, const uint8_t* s) {
-    uint8_t piece[N];
-    std::memcpy(piece, s, N);
-    std::memcpy(d, piece, N);
+    if constexpr (N > 16) {
+        CopyPiece<16>(d, s);
+        CopyPiece<N - 16>(d + 16, s + 16);
+    } else {
+        uint8_t piece[N];
+        std::memcpy(piece, s, N);
+        std::memcpy(d, piece, N);
+    }
 }
 
 // n bytes, n at most kShortRowBytes.

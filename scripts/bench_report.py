@@ -108,8 +108,9 @@ def meets(op, size, peer_ratio, memory_ratio):
 
 
 def rows(table):
-    for op, sizes in table.items():
-        order = sorted(sizes, key=lambda s: SIZE_ORDER.index(s) if s in SIZE_ORDER else len(SIZE_ORDER))
+    # By name: runs interleaved at random come out in no order of their own.
+    for op, sizes in sorted(table.items()):
+        order = sorted(sizes, key=lambda s: (SIZE_ORDER.index(s), "") if s in SIZE_ORDER else (len(SIZE_ORDER), s))
         for size in order:
             impls = sizes[size]
             if "quorvel" not in impls:

@@ -210,8 +210,8 @@ void DrawTexturedSpans(const QrvSurfaceDesc& dest, const QrvSurfaceDesc* texture
     const OutputRenderer render = OutputRendererFor(tpd->outputType, dest.format);
     if (render == nullptr) return;
     const int32_t mmxState = g.mmxState;
-    const BlitRowFn keyedRow = BlitRowFor(4, 4, true, mmxState, ActiveKernelSet());
     const bool direct = dest.format == 4 && tex.format == 4 && tpd->outputType == 1 && !HasTexelEffects(*tpd);
+    const BlitRowFn keyedRow = direct ? BlitRowFor(4, 4, true, mmxState, ActiveKernelSet()) : nullptr;
     if (direct && !tpd->filtered) {
         const CopyRule rule = tpd->masked ? CopyRule::SkipKey : CopyRule::All;
         for (int32_t n = 0; n < count; ++n) DirectCopySpan(dest, tex, records[n], rule, keyedRow);

@@ -10,11 +10,8 @@
 #include <type_traits>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "frame/numeric.h"
+#include "primitives/packed.h"
 #include "primitives/pixel_format.h"
 
 namespace qrv {
@@ -95,8 +92,9 @@ enum class ByteRule { Add, Subtract };
 template <ByteRule R, class F>
 uint32_t SaturateBytes(uint32_t d, uint32_t c) {
 #if defined(__SSE2__)
-    const __m128i a = _mm_cvtsi32_si128(static_cast<int>(d)), b = _mm_cvtsi32_si128(static_cast<int>(c));
-    const __m128i r = R == ByteRule::Add ? _mm_adds_epu8(a, b) : _mm_subs_epu8(a, b);
+    using W = packed::Width16;
+    const W::T a = _mm_cvtsi32_si128(static_cast<int>(d)), b = _mm_cvtsi32_si128(static_cast<int>(c));
+    const W::T r = R == ByteRule::Add ? W::AddSat8(a, b) : W::SubSat8(a, b);
     return static_cast<uint32_t>(_mm_cvtsi128_si32(r)) & 0x00FFFFFF;
 #else
     static_assert(kPackedByteFields<F>, "no byte lanes on this build");

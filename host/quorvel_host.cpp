@@ -30,6 +30,7 @@ std::unordered_set<Stream*>& Streams() {
     return streams;
 }
 long allocationsLeft = -1;
+size_t liveBytes = 0, liveByteLimit = size_t{1} << 31;  // the bytes in live blocks, and their cap
 
 Block* AsBlock(intptr_t ref) {
     Block* b = reinterpret_cast<Block*>(ref);
@@ -45,11 +46,12 @@ Stream* AsStream(intptr_t ref) {
 // ---- memory and blocks
 
 intptr_t QRV_CALL AllocBlock(intptr_t size) {
-    if (size < 0 || static_cast<uint64_t>(size) > (uint64_t{1} << 31) || allocationsLeft == 0) return 0;
+    if (size < 0 || static_cast<uint64_t>(size) > liveByteLimit - liveBytes || allocationsLeft == 0) return 0;
     Block* b = static_cast<Block*>(std::calloc(1, sizeof(Block) + static_cast<size_t>(size)));
     if (b == nullptr) return 0;
     if (allocationsLeft > 0) --allocationsLeft;
     b->size = static_cast<size_t>(size);
+    liveBytes += b->size;
     Blocks().insert(b);
     return reinterpret_cast<intptr_t>(b);
 }
@@ -57,6 +59,7 @@ intptr_t QRV_CALL AllocBlock(intptr_t size) {
 intptr_t QRV_CALL FreeBlock(intptr_t ref) {
     if (Block* b = AsBlock(ref)) {
         Blocks().erase(b);
+        liveBytes -= b->size;
         std::free(b);
     }
     return 0;
@@ -295,5 +298,6 @@ void CloseStream(intptr_t stream) { Close(stream); }
 size_t LiveBlocks() { return Blocks().size(); }
 size_t OpenStreams() { return Streams().size(); }
 void FailAllocationsAfter(long count) { allocationsLeft = count < 0 ? -1 : count; }
+void LimitLiveBytes(size_t bytes) { liveByteLimit = std::max(bytes, liveBytes); }
 
 }  // namespace qrvhost

@@ -44,5 +44,10 @@ size_t OpenStreams();
 // After `count` further successful allocations every allocation fails, until
 // called again with a negative count (the default: never fail).
 void FailAllocationsAfter(long count);
+// Allocations fail once the live blocks would hold more than `bytes` bytes in
+// all (the default is 2 GiB). The host cannot say where a stream ends, so an
+// image may ask for blocks as large as the length it claims; a host that
+// reads untrusted images caps what it gives.
+void LimitLiveBytes(size_t bytes);
 
 }  // namespace qrvhost

@@ -56,13 +56,16 @@ private:
     size_t pos_ = 0;
 };
 
-// Starts the library once and hands it the reference host.
+// Starts the library once and hands it the reference host. A short image may
+// claim glyphs up to 2 GiB, which the host zero-fills on reading, so the host
+// gives at most 128 MiB of blocks at a time.
 inline void StartLibrary() {
     static bool started = false;
     if (started) return;
     started = true;
     QRV_Init_Lib();
     qrvhost::Install();
+    qrvhost::LimitLiveBytes(size_t{128} << 20);
 }
 
 // Fails the run when host blocks or streams outlive one input.

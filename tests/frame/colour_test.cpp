@@ -9,33 +9,27 @@
 
 namespace {
 
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
 TEST(Colour, SixteenBitConversionsTruncate) {
     EXPECT_EQ(RGBto565(0xFFFFFF), 0xFFFFu);
     EXPECT_EQ(RGBto565(0x070307), 0u);
     EXPECT_EQ(RGBto565(0x080400), 0x0820u);
     EXPECT_EQ(RGBto555(0xFFFFFF), 0x7FFFu);
     EXPECT_EQ(RGBto555(0xFF000000), 0u);
-    EXPECT_EQ(ZK_RGB_888to565(0x123456), RGBto565(0x123456));
-    EXPECT_EQ(ZK_RGB_888to555(0x123456), RGBto555(0x123456));
     EXPECT_EQ(ZK_RGB_565to888(0xFFFF), 0xF8FCF8u);
     EXPECT_EQ(ZK_RGB_555to888(0xFFFF), 0xF8F8F8u);
     EXPECT_EQ(ZK_RGB_555to888(0x8000), 0u);
-}
-
-TEST(Colour, EverySixteenBitValueSurvivesTheRoundTrip) {
     for (uint32_t p = 0; p < 0x10000; ++p) {
         ASSERT_EQ(RGBto565(ZK_RGB_565to888(p)), p);
         ASSERT_EQ(RGBto555(ZK_RGB_555to888(p)), p & 0x7FFF);
-        // Expanding leaves the low bits of every channel clear.
-        ASSERT_EQ(ZK_RGB_565to888(p) & ~0xF8FCF8u, 0u);
+        ASSERT_EQ(ZK_RGB_565to888(p) & ~0xF8FCF8u, 0u);  // expanding leaves the low bits of every channel clear
     }
 }
 
 TEST(Colour, BufferAndFormatConversionsDifferOnlyInTheTopByte) {
     EXPECT_EQ(RGBForBuffer(0x80123456, 3), 0x123456u);
-    EXPECT_EQ(RGBForBuffer(0x80123456, 4), 0x80123456u);
-    EXPECT_EQ(RGBForBuffer(0x80123456, 5), 0x80123456u);
-    EXPECT_EQ(RGBForBuffer(0x80123456, 9), 0x80123456u);
+    for (int format : {4, 5, 9}) EXPECT_EQ(RGBForBuffer(0x80123456, format), 0x80123456u) << format;
     EXPECT_EQ(RGBForBuffer(0x80FFFFFF, 1), 0xFFFFu);
     EXPECT_EQ(RGBForBuffer(0x80FFFFFF, 2), 0x7FFFu);
     EXPECT_EQ(qrv::RGBForFormat(0x80123456, 4), 0x123456u);
@@ -47,7 +41,7 @@ TEST(Colour, BufferAndFormatConversionsDifferOnlyInTheTopByte) {
     EXPECT_EQ(qrv::RGBPrecisionMask(0xFFFFFFFF, 5), 0xFFFFFFFFu);
 }
 
-TEST(Colour, ComposeAndSplit) {
+TEST(Colour, ComposeSplitAndGrey) {
     EXPECT_EQ(ZK_RGB(300, 0, 0), 0x2C0000u);
     EXPECT_EQ(ZK_RGB(-1, 1, 2), 0xFF0102u);
     EXPECT_EQ(ZK_ARGB(0x1FF, 1, 2, 3), 0xFF010203u);
@@ -59,35 +53,32 @@ TEST(Colour, ComposeAndSplit) {
     EXPECT_EQ(ZK_RGB_With_AlphaIntensity(0, 0, 0), 0u);
     EXPECT_EQ(ZK_RGB_With_AlphaIntensity(0, 255, 0), 0xB400FF00u);  // 723 * 255 >> 10 = 180
     EXPECT_EQ(ZK_RGB_With_AlphaIntensity(256 + 255, 0, 0), 0x38FF0000u);
-}
-
-TEST(Colour, GreyTruncates) {
     EXPECT_EQ(ZK_RGB_GREY(0xFFFFFF), 0xFFFFFFu);
     EXPECT_EQ(ZK_RGB_GREY(0xFF0000), 0x474747u);
     EXPECT_EQ(ZK_RGB_GREY(0xFF00FF00), 0xA0A0A0u);  // alpha ignored; 630 * 255 / 1000 = 160
 }
 
-TEST(Colour, FadeUsesTheSinglePrecisionHundredth) {
+// Percentages are single-precision hundredths, floored; NaN, infinite and huge
+// ones convert to INT32_MIN.
+TEST(Colour, FadeAndBlendByPercent) {
     EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, 100.0f), 0xFEFEFEu);
     EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, 0.0f), 0u);
     EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, -3.0f), 0u);
-    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, 0.99f), 0u);      // floor first
+    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, 0.99f), 0u);
     EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, 1000.0f), 0xFFFFFFu);
     EXPECT_EQ(ZK_RGB_FADE(0x010101, 1000.0f), 0x040404u);  // clamped to 500 %: factor 1279
     EXPECT_EQ(ZK_RGB_FADE(0xFF804020, 50.0f), 0x3F1F0Fu);  // factor 127, alpha dropped
-    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, std::numeric_limits<float>::quiet_NaN()), 0u);
+    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, kNaN), 0u);
     EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, std::numeric_limits<float>::infinity()), 0u);
-}
-
-TEST(Colour, BlendByPercentAndAlpha) {
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0x11223344, 0x55667788, 0.0f), 0x11223344u);
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0x11223344, 0x55667788, 100.0f), 0x55667788u);
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0, 0xFFFFFF, 50.0f), 0x7E7E7Eu);  // alpha 127
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0xFF000000, 0xFFFFFF, 50.0f), 0x7E7E7Eu);
-    // NaN and huge percentages convert to INT32_MIN: the first colour.
-    EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0x11223344, 0x55667788, std::numeric_limits<float>::quiet_NaN()), 0x11223344u);
+    EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0x11223344, 0x55667788, kNaN), 0x11223344u);
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0x11223344, 0x55667788, 1e30f), 0x11223344u);
+}
 
+TEST(Colour, BlendByAlphaAndDepth) {
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND_Variable(0, 0xFFFFFF, 128), 0x7F7F7Fu);
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND_Variable(0x80000000, 0x40FFFFFF, 0), 0x80000000u);
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND_Variable(0x80000000, 0x40FFFFFF, 255), 0x40FFFFFFu);
@@ -95,9 +86,6 @@ TEST(Colour, BlendByPercentAndAlpha) {
     // Downward blends shift a negative difference arithmetically.
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND_Variable(0xFFFFFF, 0, 128), 0x7F7F7Fu);
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND_Variable(0xFFFFFF, 0, 1), 0xFEFEFEu);
-}
-
-TEST(Colour, DepthCue) {
     EXPECT_EQ(ZK_RGB_DEPTH_CUE(0, 0xFFFFFF, 5, 10, 0), 0x7F7F7Fu);
     EXPECT_EQ(ZK_RGB_DEPTH_CUE(0, 0xFFFFFF, 5, 0, 10), 0x7F7F7Fu);
     EXPECT_EQ(ZK_RGB_DEPTH_CUE(0x01020304, 0xFFFFFF, -1, 0, 10), 0x01020304u);
@@ -125,14 +113,10 @@ TEST(Colour, ChannelArithmetic) {
 }
 
 TEST(Colour, TruncationMatchesTheProcessor) {
-    EXPECT_EQ(qrv::TruncToInt32(2.9), 2);
-    EXPECT_EQ(qrv::TruncToInt32(-2.9), -2);
-    EXPECT_EQ(qrv::TruncToInt32(2147483647.0), INT32_MAX);
-    EXPECT_EQ(qrv::TruncToInt32(2147483648.0), INT32_MIN);
-    EXPECT_EQ(qrv::TruncToInt32(-2147483648.9), INT32_MIN);
-    EXPECT_EQ(qrv::TruncToInt32(-2147483649.0), INT32_MIN);
-    EXPECT_EQ(qrv::TruncToInt32(std::nan("")), INT32_MIN);
-    EXPECT_EQ(qrv::TruncToInt32(-INFINITY), INT32_MIN);
+    const std::pair<double, int32_t> cases[] = {
+        {2.9, 2},           {-2.9, -2},           {2147483647.0, INT32_MAX}, {2147483648.0, INT32_MIN},
+        {-2147483648.9, INT32_MIN}, {-2147483649.0, INT32_MIN}, {std::nan(""), INT32_MIN}, {-INFINITY, INT32_MIN}};
+    for (auto [value, want] : cases) EXPECT_EQ(qrv::TruncToInt32(value), want) << value;
 }
 
 }  // namespace

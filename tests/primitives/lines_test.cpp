@@ -93,7 +93,7 @@ TEST(Lines, ModeLineAndReplaceLinePartOverLongRuns) {
 
 // Ink alpha 0 and unknown modes leave the buffer, but for the 32-bit
 // plotter: it always blends, so alpha 0 keeps the colour bytes and clears the
-// top byte, as the single-pixel blend does.
+// top byte, as the single-pixel blend does, and alpha 255 stops short of white.
 TEST(WriteLine, InkAlphaZeroAndUnknownModes) {
     SettingsGuard guard;
     for (int format : kAllFormats) {
@@ -112,6 +112,9 @@ TEST(WriteLine, InkAlphaZeroAndUnknownModes) {
                 EXPECT_EQ(c.Get(x, y), format >= 4 && x == y && x >= 1 && x <= 9 ? 0x00212121u
                                                                                   : 0x21212121u & PixelMask(format))
                     << format << " " << x << "," << y;
+        c.Clear(0);
+        QRV_WriteLine(0, 0, 3, 2, 0xFFFFFF, 16);
+        EXPECT_EQ(c.Get(3, 2), format >= 4 ? 0xFEFEFEu : RGBForBuffer(0xFFFFFF, format)) << format;
     }
 }
 

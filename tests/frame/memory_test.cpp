@@ -24,20 +24,22 @@ struct Block {
     }
 };
 
-TEST(MemoryCopy, CopiesFromTheFirstArgument) {
-    for (int length : {0, -5, 1, 2, 3, 4, 7, 8, 12, 16, 20, 32, 33, 48, 64, 65, 101}) {
-        Block src, dst;
+// Copies run from the first argument to the second. Onto a higher address
+// that overlaps, the copy runs front to back in words and repeats the leading
+// bytes; onto a lower one the block moves whole, at every length.
+TEST(MemoryCopy, SeparateAndOverlappingBlocks) {
+    for (int length = -5; length <= 101; ++length) {
+        Block src, dst, self;
         std::iota(src.At(0), src.At(110), uint8_t{1});
+        std::iota(self.At(0), self.At(110), uint8_t{1});
+        std::vector<uint8_t> moved = self.bytes;
+        if (length > 0) std::memmove(moved.data() + 128 - 5, moved.data() + 128, static_cast<size_t>(length));
         CopyMemory(src.At(0), dst.At(0), length);
-        EXPECT_EQ(dst.Written(), std::max(length, 0)) << length;
-        if (length > 0) {
-            EXPECT_EQ(dst.Range(0, length), src.Range(0, length));
-        }
+        CopyMemory(self.At(0), self.At(-5), length);
+        ASSERT_EQ(dst.Written(), std::max(length, 0)) << length;
+        ASSERT_EQ(dst.Range(0, std::max(length, 0)), src.Range(0, std::max(length, 0))) << length;
+        ASSERT_EQ(self.bytes, moved) << length;
     }
-}
-
-TEST(MemoryCopy, OverlapCopiesFrontToBackInWords) {
-    // Forward onto itself repeats the leading bytes; backward moves the block.
     const struct { int offset, length; std::vector<uint8_t> want; } cases[] = {
         {4, 10, {1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4, 1, 2}},
         {2, 9, {1, 2, 1, 2, 3, 4, 3, 4, 7, 8, 7}},
@@ -49,15 +51,6 @@ TEST(MemoryCopy, OverlapCopiesFrontToBackInWords) {
         CopyMemory(b.At(0), b.At(c.offset), c.length);
         const int from = std::min(0, c.offset);
         EXPECT_EQ(b.Range(from, from + static_cast<int>(c.want.size())), c.want) << c.offset;
-    }
-    // Onto a lower address the block moves whole, at every length.
-    for (int length = 1; length <= 100; ++length) {
-        Block b;
-        std::iota(b.At(0), b.At(110), uint8_t{1});
-        std::vector<uint8_t> want = b.bytes;
-        std::memmove(want.data() + 128 - 5, want.data() + 128, static_cast<size_t>(length));
-        CopyMemory(b.At(0), b.At(-5), length);
-        ASSERT_EQ(b.bytes, want) << length;
     }
 }
 
@@ -80,8 +73,8 @@ TEST(MemoryFill, EverySizeCode) {
 }
 
 TEST(MemoryFill, LongFillsAtEveryAlignment) {
-    for (int code : {1, 2, 3, 4}) {
-        for (int start = 0; start < 4; ++start) {
+    for (int code : {1, 2, 3, 4})
+        for (int start = 0; start < 4; ++start)
             for (int count : {1, 2, 3, 5, 9, 15, 16, 33, 200}) {
                 std::vector<uint8_t> buf(1024, kGuard);
                 FillMemory(buf.data() + start, count, 0xC0FFEE, code);
@@ -91,8 +84,6 @@ TEST(MemoryFill, LongFillsAtEveryAlignment) {
                     ASSERT_EQ(buf[i], want) << code << " " << start << " " << count << " " << i;
                 }
             }
-        }
-    }
 }
 
 TEST(MemoryFill, StridedFillSteps) {
@@ -114,47 +105,39 @@ TEST(MemoryFill, StridedFillSteps) {
 
 TEST(MemoryCompare, Bytes) {
     uint8_t a[] = {1, 2, 3, 4, 5}, b[] = {1, 2, 3, 4, 6};
-    for (auto [length, want] : {std::pair{4, 1}, {5, 0}, {0, 1}, {INT_MIN, 1}}) {
-        EXPECT_EQ(CompareBytes(a, b, length), want);
-    }
+    for (auto [length, want] : {std::pair{4, 1}, {5, 0}, {0, 1}, {INT_MIN, 1}}) EXPECT_EQ(CompareBytes(a, b, length), want);
 }
 
+// Elements compare as signed values of their size; a zero direction stays put.
 TEST(MemoryRunLength, SignedElementsBothWays) {
     uint8_t bytes[10];
     std::memset(bytes, 0xFF, sizeof bytes);
-    EXPECT_EQ(QRV_FindRunLength(bytes, 1, 10, 1, 255), 0);
-    EXPECT_EQ(QRV_FindRunLength(bytes, 1, 10, 1, -1), 10);
-    EXPECT_EQ(QRV_FindRunLength(bytes, 1, 4, 1, -1), 4);
-    EXPECT_EQ(QRV_FindRunLength(bytes + 9, -1, 10, 1, -1), 10);
-    EXPECT_EQ(QRV_FindRunLength(bytes, 1, 5, 2, -1), 5);
-    EXPECT_EQ(QRV_FindRunLength(bytes, 1, 5, 2, 0xFFFF), 0);
-
-    const int32_t words[] = {9, 7, 7, 7, 5};
-    EXPECT_EQ(QRV_FindRunLength((void*)&words[3], -1, 3, 4, 7), 3);  // 3, 2, 1
-    EXPECT_EQ(QRV_FindRunLength((void*)&words[3], -2, 10, 4, 7), 3);
-    EXPECT_EQ(QRV_FindRunLength((void*)&words[1], 0, 10, 4, 7), 3);
-    for (auto [count, code] : {std::pair{0, 4}, {-3, 4}, {3, 3}, {3, 0}, {3, 8}}) {
-        EXPECT_EQ(QRV_FindRunLength((void*)&words[1], 1, count, code, 7), 0);
-    }
+    int32_t words[] = {9, 7, 7, 7, 5};
+    const struct { void* start; int direction, count, code, value, want; } cases[] = {
+        {bytes, 1, 10, 1, 255, 0},     {bytes, 1, 10, 1, -1, 10},     {bytes, 1, 4, 1, -1, 4},
+        {bytes + 9, -1, 10, 1, -1, 10}, {bytes, 1, 5, 2, -1, 5},       {bytes, 1, 5, 2, 0xFFFF, 0},
+        {&words[3], -1, 3, 4, 7, 3},   {&words[3], -2, 10, 4, 7, 3},  {&words[1], 0, 10, 4, 7, 3},
+        {&words[1], 1, 0, 4, 7, 0},    {&words[1], 1, -3, 4, 7, 0},   {&words[1], 1, 3, 3, 7, 0},
+        {&words[1], 1, 3, 0, 7, 0},    {&words[1], 1, 3, 8, 7, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(QRV_FindRunLength(c.start, c.direction, c.count, c.code, c.value), c.want)
+            << "element " << c.code << " direction " << c.direction << " count " << c.count << " value " << c.value;
 }
 
+// Steps never wrap back into the viewport; the alpha byte counts only in format 5.
 TEST(MemoryRunLength, PixelsInsideTheViewport) {
     QRV_Init_Lib();
     qrvtest::Canvas c(8, 6, QRV_FORMAT_565);
     c.Select();
     QRV_SetBufferViewPort(1, 1, 6, 5);
     for (int x = 0; x < 8; ++x) QRV_Dot(x, 2, 0xFF0000, 1);
-    EXPECT_EQ(QRV_PixelRunLength(1, 2, 1, 0, 0xFF0000), 5);
-    EXPECT_EQ(QRV_PixelRunLength(1, 2, 1, 0, 0xF80000), 5);  // the same 5-6-5 value
-    EXPECT_EQ(QRV_PixelRunLength(5, 2, 1, 0, 0xFF0000), 1);  // right edge
-    EXPECT_EQ(QRV_PixelRunLength(5, 2, -2, 0, 0xFF0000), 3);
-    EXPECT_EQ(QRV_PixelRunLength(3, 2, 0, 1, 0xFF0000), 1);
-    EXPECT_EQ(QRV_PixelRunLength(0, 2, 1, 0, 0xFF0000), 0);  // starts outside
-    EXPECT_EQ(QRV_PixelRunLength(3, 2, 0, 0, 0xFF0000), 0);
-    EXPECT_EQ(QRV_PixelRunLength(3, 2, INT_MIN, 0, 0xFF0000), 1);  // steps never wrap back in
-    EXPECT_EQ(QRV_PixelRunLength(3, 2, INT_MAX, INT_MIN, 0xFF0000), 1);
-
-    // The alpha byte counts only in format 5.
+    const int32_t cases[][6] = {{1, 2, 1, 0, 0xFF0000, 5}, {1, 2, 1, 0, 0xF80000, 5}, {5, 2, 1, 0, 0xFF0000, 1},
+                                {5, 2, -2, 0, 0xFF0000, 3}, {3, 2, 0, 1, 0xFF0000, 1}, {0, 2, 1, 0, 0xFF0000, 0},
+                                {3, 2, 0, 0, 0xFF0000, 0}, {3, 2, INT_MIN, 0, 0xFF0000, 1},
+                                {3, 2, INT_MAX, INT_MIN, 0xFF0000, 1}};
+    for (const auto& k : cases)
+        EXPECT_EQ(QRV_PixelRunLength(k[0], k[1], k[2], k[3], static_cast<uint32_t>(k[4])), k[5])
+            << k[0] << "," << k[1] << " step " << k[2] << "," << k[3];
     for (int format : {QRV_FORMAT_24, QRV_FORMAT_32, QRV_FORMAT_ARGB}) {
         qrvtest::Canvas d(4, 1, format);
         d.Select();

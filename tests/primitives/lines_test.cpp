@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 #include <utility>
-#include <vector>
 
 #include "primitives/span_test_util.h"
 
@@ -21,12 +21,12 @@ Pixels Lit(Canvas& c) {
     return lit;
 }
 
-// A line given by its minor coordinate at each step along the major axis,
-// which starts at `first`.
-Pixels Along(bool steep, int first, const std::vector<int>& minor) {
+// A line given by its minor coordinate (one digit) at each step along the
+// major axis, which starts at `first`.
+Pixels Along(bool steep, int first, const std::string& minor) {
     Pixels p;
     for (int i = 0; i < static_cast<int>(minor.size()); ++i)
-        p.insert(steep ? std::pair{minor[i], first + i} : std::pair{first + i, minor[i]});
+        p.insert(steep ? std::pair{minor[i] - '0', first + i} : std::pair{first + i, minor[i] - '0'});
     return p;
 }
 
@@ -43,31 +43,27 @@ TEST(Lines, ExactPixels) {
     SettingsGuard guard;
     QRV_SetInkAlpha(255);
     enum Entry { kGeneral, kModeLine, k32Bit };
-    struct Case { Entry entry; int x1, y1, x2, y2, mode; bool steep; int first; std::vector<int> minor; };
-    const Case cases[] = {
-        {kGeneral, 5, 5, 5, 5, 1, true, 5, {5}},
-        {kGeneral, 10, 3, 0, 3, 1, false, 0, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
-        {kGeneral, 2, 1, 6, 1, 0, false, 2, {1, 1, 1, 1, 1}},
-        {kGeneral, 2, 1, 6, 1, 0x12, false, 2, {1, 1, 1, 1, 1}},  // a style bit and ink alpha 255
-        {kGeneral, 2, 3, 2, 0, 0, true, 0, {2, 2, 2, 2}},
-        {kGeneral, 0, 0, 10, 5, 0, false, 0, {0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5}},
-        {kGeneral, 10, 5, 0, 0, 2, false, 0, {0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5}},
-        {kGeneral, 0, 10, 3, 0, 1, true, 0, {3, 3, 2, 2, 2, 1, 1, 1, 1, 0, 0}},  // steep, upwards
-        {kModeLine, 0, 0, 30, 7, 1, false, 0, {0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 3,
-                                               4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7}},
-        {kModeLine, 2, 30, 9, 0, 1, true, 0, {9, 9, 9, 8, 8, 8, 8, 7, 7, 7, 7, 6, 6, 6, 6, 5,
-                                              5, 5, 5, 5, 4, 4, 4, 4, 3, 3, 3, 3, 2, 2, 2}},
-        {kModeLine, 4, 4, 4, 4, 1, true, 4, {4}},
-        {kModeLine, 0, 0, 9, 9, 0, true, 0, {}},
-        {k32Bit, 0, 0, 10, 2, 0, false, 0, {0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2}},  // (5, 0) truncated
-        {k32Bit, 3, 7, 1, 0, 0, true, 0, {1, 1, 1, 1, 2, 2, 2, 3}},
+    const struct { Entry entry; int x1, y1, x2, y2, mode; bool steep; int first; const char* minor; } cases[] = {
+        {kGeneral, 5, 5, 5, 5, 1, true, 5, "5"},
+        {kGeneral, 10, 3, 0, 3, 1, false, 0, "33333333333"},
+        {kGeneral, 2, 1, 6, 1, 0, false, 2, "11111"},
+        {kGeneral, 2, 1, 6, 1, 0x12, false, 2, "11111"},  // a style bit and ink alpha 255
+        {kGeneral, 2, 3, 2, 0, 0, true, 0, "2222"},
+        {kGeneral, 0, 0, 10, 5, 0, false, 0, "01122334455"},
+        {kGeneral, 10, 5, 0, 0, 2, false, 0, "01122334455"},
+        {kGeneral, 0, 10, 3, 0, 1, true, 0, "33222111100"},  // steep, upwards
+        {kModeLine, 0, 0, 30, 7, 1, false, 0, "0001111222233333444455556666777"},
+        {kModeLine, 2, 30, 9, 0, 1, true, 0, "9998888777766665555544443333222"},
+        {kModeLine, 4, 4, 4, 4, 1, true, 4, "4"},
+        {kModeLine, 0, 0, 9, 9, 0, true, 0, ""},
+        {k32Bit, 0, 0, 10, 2, 0, false, 0, "00000011112"},  // (5, 0) truncated
+        {k32Bit, 3, 7, 1, 0, 0, true, 0, "11112223"},
     };
     for (int format : kAllFormats)
-        for (const Case& k : cases) {
+        for (const auto& k : cases) {
             if (k.entry == k32Bit && format < 4) continue;  // it writes 32-bit words whatever the format
             const uint32_t colour = k.entry == k32Bit ? 0x80ABCDEF : RGBForBuffer(0xFFFFFF, format);
-            Canvas c(32, 32, format);
-            c.Select();
+            Selected c(32, 32, format);
             if (k.entry == kGeneral) QRV_WriteLine(k.x1, k.y1, k.x2, k.y2, 0xFFFFFF, k.mode);
             if (k.entry == kModeLine) QRV_WriteDrawModeLine(k.x1, k.y1, k.x2, k.y2, colour, k.mode);
             if (k.entry == k32Bit) QRV_WriteLine_32Bit(k.x1, k.y1, k.x2, k.y2, colour, 0);
@@ -82,8 +78,7 @@ TEST(Lines, ExactPixels) {
 // Over a long run the 18.14 slope of the mode line drifts from the 16.16
 // slope of the replace line: column 92 of this line is the first where they part.
 TEST(Lines, ModeLineAndReplaceLinePartOverLongRuns) {
-    Canvas c(104, 15, 1);
-    c.Select();
+    Selected c(104, 15, 1);
     QRV_WriteDrawModeLine(0, 14, 103, 0, 0xFFFF, 1);
     EXPECT_TRUE(Lit(c).count({92, 2}) && !Lit(c).count({92, 1}));
     c.Clear(0);
@@ -97,9 +92,8 @@ TEST(Lines, ModeLineAndReplaceLinePartOverLongRuns) {
 TEST(WriteLine, InkAlphaZeroAndUnknownModes) {
     SettingsGuard guard;
     for (int format : kAllFormats) {
-        Canvas c(12, 12, format);
+        Selected c(12, 12, format);
         c.Clear(0x21);
-        c.Select();
         QRV_SetInkAlpha(0);
         QRV_WriteLine(1, 4, 9, 4, 0xFFFFFF, 16);
         QRV_WriteLine(1, 1, 9, 9, 0xFFFFFF, 16 | 2);
@@ -118,9 +112,9 @@ TEST(WriteLine, InkAlphaZeroAndUnknownModes) {
     }
 }
 
+// Every mode and format through the general line equals the mode line of
+// QRV_DrawPixel, except the 32-bit alpha plotter (it always blends).
 TEST(WriteLine, BlendedLinesMatchTheModeLine) {
-    // Every mode and format through the general line equals the mode line of
-    // QRV_DrawPixel, except the 32-bit alpha plotter (it always blends).
     SettingsGuard guard;
     QRV_SetInkAlpha(90);
     const int ends[][4] = {{0, 0, 19, 7}, {3, 14, 9, 0}, {0, 9, 19, 2}, {5, 0, 6, 14}, {19, 3, 0, 11}};
@@ -140,9 +134,10 @@ TEST(WriteLine, BlendedLinesMatchTheModeLine) {
             }
 }
 
+// The 32-bit line clips only a point and a vertical line's column, and writes
+// whole words even into a 16-bit buffer.
 TEST(WriteLine32Bit, ClipsOnlyThePointAndTheVerticalColumnAndWritesWholeWords) {
-    Canvas c(10, 10, 4);
-    c.Select();
+    Selected c(10, 10, 4);
     QRV_SetBufferViewPort(2, 2, 8, 8);
     QRV_WriteLine_32Bit(0, 5, 0, 9, 0xFF, 0);   // vertical outside the columns
     QRV_WriteLine_32Bit(1, 1, 1, 1, 0xFF, 0);   // point outside
@@ -154,10 +149,7 @@ TEST(WriteLine32Bit, ClipsOnlyThePointAndTheVerticalColumnAndWritesWholeWords) {
     EXPECT_EQ(lit.size(), 10u + 9u + 1u);
     EXPECT_TRUE(lit.count({3, 9}) && lit.count({9, 0}) && lit.count({4, 4}));
     EXPECT_TRUE(c.GuardsIntact());
-
-    // A 16-bit buffer still gets 32-bit words.
-    Canvas w(8, 2, 1);
-    w.Select();
+    Selected w(8, 2, 1);
     QRV_WriteLine_32Bit(0, 0, 1, 0, 0x12345678, 0);
     EXPECT_EQ(w.Get(0, 0), 0x5678u);
     EXPECT_EQ(w.Get(1, 0), 0x1234u);

@@ -1,6 +1,11 @@
+// The span filler and the strip: their pixels against the single-pixel
+// rules, every packed kernel set against the plain loops, and their edges.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <random>
+#include <string>
 
 #include "primitives/span_test_util.h"
 
@@ -20,51 +25,72 @@ static uint32_t TopByteRule(int mode, uint32_t d, uint32_t c) {
     }
 }
 
-// Random records and strips with a mid-range alpha and a non-zero colour give
-// the single-pixel results, except the top byte of the packed 32-bit bodies
-// under MMX state 1. Chosen behaviour: the strip draws every mode in every
-// format; where it has no body of its own (reverse subtract, multiply outside
-// 5-6-5, add and subtract in format 5) it follows the single-pixel rules and
-// clears the top byte whatever the MMX state.
-TEST(SpanFiller, RecordsAndStripsFollowThePixelRulesInEveryModeFormatAndMmxState) {
+// Random records and strips on rows of every pitch alignment: empty and
+// reversed ones, runs of 0 to 331 pixels from every start column. Every
+// packed kernel set gives the bytes of the plain loops. The plain loops give
+// the single-pixel results for a non-zero colour (add and subtract stop early
+// on 0) at an ink alpha between the cut-offs, except the top byte of the
+// packed 32-bit bodies under MMX state 1. Chosen behaviour: the strip draws
+// every mode in every format; where it has no body of its own (reverse
+// subtract, multiply outside 5-6-5, add and subtract in format 5) it follows
+// the single-pixel rules and clears the top byte whatever the MMX state.
+TEST(SpanFiller, FollowsThePixelRulesAndEveryKernelSetAgreesInEveryModeFormatAndMmxState) {
     SettingsGuard guard;
-    QRV_SetInkAlpha(100);
-    for (auto set : {KernelSet::Scalar, KernelSet::Sse2}) {
-        qrv::SetKernelSet(set);
-        for (int format : kAllFormats)
+    constexpr int kWidth = 331, kHeight = 24;
+    const int alphas[] = {1, 15, 16, 17, 100, 239, 240, 254, 255};
+    std::mt19937 rng(20261206);
+    for (int format : kAllFormats)
+        for (int slack : {0, 1, 2, 3}) {
+            Canvas plain(kWidth, kHeight, format, slack), packed = plain, expected = plain;
             for (int mode : kAllModes)
-                for (int mmx = 0; mmx < MmxStates(); ++mmx) {
-                    ASSERT_EQ(QRV_SetMMXState(mmx), mmx);
-                    std::mt19937 rng(format * 7919 + mode * 31 + mmx);
-                    Canvas actual(67, 9, format), expected(67, 9, format);
-                    actual.Randomise(rng);
-                    expected.storage = actual.storage;
-                    const uint32_t colour = RandomColour(rng, format);
-                    const auto spans = RandomSpans(rng, actual.width, actual.height, 40);
-                    const auto strips = RandomSpans(rng, actual.width, actual.height, 4);
-                    actual.Select();
-                    qrv::FillSpans(spans.data(), static_cast<int32_t>(spans.size()), colour, mode);
-                    for (const SpanRecord& s : strips) QRV_DrawStrip(s.y, s.xLeft, s.xRight, colour, mode);
-
-                    const bool stripByPixels = mode == 4096 || (mode == 2048 && format != 1) ||
-                                               ((mode == 64 || mode == 128) && format == 5);
-                    const bool keepsTop =
-                        mmx == 1 && format >= 4 && (mode == 64 || mode == 128 || mode == 2048 || mode == 4096);
-                    expected.Select();
-                    auto plot = [&](const SpanRecord& r, bool top) {
-                        for (int x = r.xLeft; x < r.xRight; ++x) {
-                            const uint32_t before = expected.Get(x, r.y);
-                            QRV_DrawPixel(x, r.y, colour, mode);
-                            if (top) expected.Set(x, r.y, (expected.Get(x, r.y) & 0xFFFFFF) | TopByteRule(mode, before, colour) << 24);
+                for (int mmx = 0; mmx < MmxStates(); ++mmx)
+                    for (int round = 0; round < 8; ++round) {
+                        ASSERT_EQ(QRV_SetMMXState(mmx), mmx);
+                        const int alpha = mode == 16 ? alphas[rng() % 9] : 100;
+                        QRV_SetInkAlpha(alpha);
+                        plain.Randomise(rng);
+                        const auto before = plain.storage;
+                        // Colour 0 stops add and subtract early; all ones saturates every field.
+                        const uint32_t colour = round == 0 ? 0 : round == 1 ? PixelMask(format) : RandomColour(rng, format);
+                        const auto spans = RandomSpans(rng, kWidth, kHeight, kHeight);
+                        const auto strips = RandomSpans(rng, kWidth, kHeight, 4);
+                        auto draw = [&](Canvas& c, KernelSet set) {
+                            qrv::SetKernelSet(set);
+                            c.Select();
+                            qrv::FillSpans(spans.data(), static_cast<int32_t>(spans.size()), colour, mode);
+                            for (const SpanRecord& s : strips) QRV_DrawStrip(s.y, s.xLeft, s.xRight, colour, mode);
+                        };
+                        SCOPED_TRACE("format " + std::to_string(format) + " mode " + std::to_string(mode) + " mmx " +
+                                     std::to_string(mmx) + " alpha " + std::to_string(alpha) + " colour " +
+                                     std::to_string(colour) + " slack " + std::to_string(slack));
+                        draw(plain, KernelSet::Scalar);
+                        ASSERT_TRUE(plain.GuardsIntact());
+                        if (colour != 0 && alpha >= 17 && alpha < 240) {
+                            const bool stripByPixels = mode == 4096 || (mode == 2048 && format != 1) ||
+                                                       ((mode == 64 || mode == 128) && format == 5);
+                            const bool keepsTop =
+                                mmx == 1 && format >= 4 && (mode == 64 || mode == 128 || mode == 2048 || mode == 4096);
+                            expected.storage = before;
+                            expected.Select();
+                            auto plot = [&](const SpanRecord& r, bool top) {
+                                for (int x = r.xLeft; x < r.xRight; ++x) {
+                                    const uint32_t under = expected.Get(x, r.y);
+                                    QRV_DrawPixel(x, r.y, colour, mode);
+                                    if (top) expected.Set(x, r.y, (expected.Get(x, r.y) & 0xFFFFFF) | TopByteRule(mode, under, colour) << 24);
+                                }
+                            };
+                            for (const SpanRecord& r : spans) plot(r, keepsTop);
+                            for (const SpanRecord& s : strips) plot(s, keepsTop && !stripByPixels);
+                            ASSERT_TRUE(plain.storage == expected.storage) << "against the single pixels";
                         }
-                    };
-                    for (const SpanRecord& r : spans) plot(r, keepsTop);
-                    for (const SpanRecord& s : strips) plot(s, keepsTop && !stripByPixels);
-                    ASSERT_TRUE(actual.GuardsIntact());
-                    ASSERT_TRUE(actual.storage == expected.storage)
-                        << "format " << format << " mode " << mode << " mmx " << mmx << " set " << int(set);
-                }
-    }
+                        for (KernelSet set : PackedSets()) {
+                            packed.storage = before;
+                            draw(packed, set);
+                            ASSERT_TRUE(packed.GuardsIntact());
+                            ASSERT_TRUE(plain.storage == packed.storage) << "set " << static_cast<int>(set);
+                        }
+                    }
+        }
 }
 
 // Below the first cut-off nothing is drawn, from the second on the colour is
@@ -72,26 +98,20 @@ TEST(SpanFiller, RecordsAndStripsFollowThePixelRulesInEveryModeFormatAndMmxState
 // span filler and the strip differ in 16-bit formats only.
 TEST(InkAlpha, CutoffsOfTheSpanFillerAndTheStrip) {
     SettingsGuard guard;
-    struct Case { bool strip, sixteen; int firstBlend, firstPlain; };
-    const Case cases[] = {{false, true, 17, 240}, {true, true, 15, 255}, {false, false, 1, 255}, {true, false, 1, 255}};
-    for (const Case& k : cases)
+    const struct { bool strip, sixteen; int firstBlend, firstPlain; } cases[] = {
+        {false, true, 17, 240}, {true, true, 15, 255}, {false, false, 1, 255}, {true, false, 1, 255}};
+    for (const auto& k : cases)
         for (int format : kAllFormats)
             for (int alpha : {k.firstBlend - 1, k.firstBlend, k.firstPlain - 1, k.firstPlain}) {
                 if ((format <= 2) != k.sixteen) continue;
-                const uint32_t colour = 0xFFC0C0C0 & PixelMask(format);
+                const uint32_t colour = 0xFFC0C0C0 & PixelMask(format), ground = 0x20202020 & PixelMask(format);
                 QRV_SetInkAlpha(alpha);
-                Canvas blend(1, 1, format), c(9, 1, format);
-                blend.Clear(0x20);
-                blend.Select();
+                Selected blend(1, 1, format);
+                blend.Set(0, 0, ground);
                 QRV_DrawPixel(0, 0, colour, 16);
-                const uint32_t expected = alpha < k.firstBlend    ? 0x20202020 & PixelMask(format)
-                                          : alpha >= k.firstPlain ? colour : blend.Get(0, 0);
-                c.Clear(0x20);
-                c.Select();
-                const SpanRecord r = Span(0, 0, 9);
-                k.strip ? QRV_DrawStrip(0, 0, 9, colour, 16) : qrv::FillSpans(&r, 1, colour, 16);
-                for (int x = 0; x < 9; ++x)
-                    EXPECT_EQ(c.Get(x, 0), expected) << "strip " << k.strip << " format " << format << " alpha " << alpha;
+                const uint32_t want = alpha < k.firstBlend ? ground : alpha >= k.firstPlain ? colour : blend.Get(0, 0);
+                EXPECT_EQ(RowAfterRun(format, k.strip, ground, colour, 16), std::vector<uint32_t>(9, want))
+                    << "strip " << k.strip << " format " << format << " alpha " << alpha;
             }
 }
 
@@ -105,55 +125,34 @@ TEST(SpanFiller, AddAndSubtractOfColourZero) {
             for (int mode : {64, 128})
                 for (bool strip : {false, true}) {
                     QRV_SetMMXState(mmx);
-                    Canvas c(5, 1, format);
-                    c.Clear(0x9C);
-                    c.Select();
-                    const SpanRecord r = Span(0, 0, 5);
-                    strip ? QRV_DrawStrip(0, 0, 5, 0, mode) : qrv::FillSpans(&r, 1, 0, mode);
-                    for (int x = 0; x < 5; ++x)
-                        EXPECT_EQ(c.Get(x, 0), strip && format == 5 ? 0x009C9C9Cu : 0x9C9C9C9Cu & PixelMask(format))
-                            << "strip " << strip << " format " << format << " mode " << mode << " mmx " << mmx;
+                    const uint32_t ground = 0x9C9C9C9Cu & PixelMask(format);
+                    EXPECT_EQ(RowAfterRun(format, strip, ground, 0, mode, 5),
+                              std::vector<uint32_t>(5, strip && format == 5 ? 0x009C9C9Cu : ground))
+                        << "strip " << strip << " format " << format << " mode " << mode << " mmx " << mmx;
                 }
 }
 
 // With MMX state 1 the 32-bit add, subtract, multiply and reverse subtract
 // runs combine the top byte by their byte rule; with 0 they clear it; half
-// clears it in both. Each case starts from the result of the one before.
+// clears it in both.
 TEST(SpanFiller, MmxStateDecidesTheTopByte) {
     SettingsGuard guard;
-    struct Case { int mode; uint32_t pixel, colour, mmx1, mmx0; };
-    const Case cases[] = {
+    const struct { int mode; uint32_t pixel, colour, mmx1, mmx0; } cases[] = {
         {64, 0x80102030, 0x90000000, 0xFF102030, 0x00102030},   {128, 0x80FF8040, 0x40804080, 0x407F4000, 0x007F4000},
         {2048, 0x407F4000, 0x80808080, 0x203F2000, 0x003F2000}, {4096, 0x203F2000, 0x50FF0101, 0x30C00001, 0x00C00001},
-        {32, 0xFFFFFFFF, 0xFFFFFFFF, 0x00FEFEFE, 0x00FEFEFE},
-    };
+        {32, 0xFFFFFFFF, 0xFFFFFFFF, 0x00FEFEFE, 0x00FEFEFE}};
     for (int format : {4, 5})
         for (int mmx = 0; mmx < MmxStates(); ++mmx)
-            for (const Case& k : cases) {
+            for (const auto& k : cases) {
                 QRV_SetMMXState(mmx);
-                Canvas c(9, 1, format);
-                c.Select();
-                for (int x = 0; x < 9; ++x) c.Set(x, 0, k.pixel);
-                const SpanRecord r = Span(0, 0, 9);
-                qrv::FillSpans(&r, 1, k.colour, k.mode);
-                for (int x = 0; x < 9; ++x) EXPECT_EQ(c.Get(x, 0), mmx ? k.mmx1 : k.mmx0) << k.mode << " " << mmx;
+                EXPECT_EQ(RowAfterRun(format, false, k.pixel, k.colour, k.mode), std::vector<uint32_t>(9, mmx ? k.mmx1 : k.mmx0))
+                    << k.mode << " " << mmx;
             }
-}
-
-TEST(SpanFiller, TwentyFourBitReplaceWritesRedFirstAndStopsAtTheLastPixel) {
-    Canvas c(8, 1, 3);
-    c.Clear(0xEE);
-    c.Select();
-    const SpanRecord r = Span(0, 0, 5);
-    qrv::FillSpans(&r, 1, 0x123456, 1);
-    const uint8_t rgb[] = {0x12, 0x34, 0x56};
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(c.Base()[i], i < 15 ? rgb[i % 3] : 0xEE) << i;
 }
 
 TEST(SpanFiller, UnknownModesAndFormatsDrawNothing) {
     for (int format : {0, 1, 3, 4, 6, -1}) {
-        Canvas c(4, 1, format >= 1 && format <= 5 ? format : 4);
-        c.Select();
+        Selected c(4, 1, format >= 1 && format <= 5 ? format : 4);
         QRV_SetBuffer(c.Base(), c.pitch, format);
         const auto before = c.Snapshot();
         const SpanRecord r = Span(0, 0, 4);
@@ -169,4 +168,45 @@ TEST(SpanBuffer, GrowsOnlyAndHoldsWhatWasAskedFor) {
     ASSERT_NE(big, nullptr);
     for (int i = 0; i < 5000; ++i) big[i] = Span(i, 0, 1);  // all of it is writable (checked under ASan)
     for (int records : {10, 5000, 0}) EXPECT_EQ(qrv::GetSpanBuffer(records), big);
+}
+
+// A run that ends on the last byte before an inaccessible page: any read or
+// write past its last pixel faults. Every start byte alignment, every mode.
+TEST(PackedSpans, NeverTouchTheByteAfterTheLastPixel) {
+    SettingsGuard guard;
+    QRV_SetInkAlpha(100);
+    const long page = sysconf(_SC_PAGESIZE);
+    auto* block = static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(block, MAP_FAILED);
+    ASSERT_EQ(mprotect(block + page, page, PROT_NONE), 0);
+    for (auto set : {KernelSet::Scalar, KernelSet::Sse2, KernelSet::Avx2}) {
+        qrv::SetKernelSet(set);
+        for (int format : kAllFormats)
+            for (int pixels : {1, 3, 4, 5, 15, 16, 17, 33, 64, 100})
+                for (int skew = 0; skew < 16; ++skew) {
+                    const int bytes = pixels * BytesPerPixel(format);
+                    QRV_SetBuffer(block + page - skew - bytes, bytes, format);
+                    const SpanRecord r = Span(0, 0, pixels);
+                    const uint32_t colour = 0x00C08040 & PixelMask(format);
+                    for (int mode : kAllModes)
+                        for (int mmx : {0, 1}) {
+                            QRV_SetMMXState(mmx);
+                            qrv::FillSpans(&r, 1, colour, mode);
+                            QRV_DrawStrip(0, 0, pixels, colour, mode);
+                        }
+                }
+    }
+    munmap(block, 2 * page);
+}
+
+TEST(PackedSpans, EnvironmentNamesTheKernelSet) {
+    SettingsGuard guard;
+    const KernelSet sse2 = qrv::HavePackedKernels() ? KernelSet::Sse2 : KernelSet::Scalar;
+    const KernelSet widest = qrv::KernelSetAvailable(KernelSet::Avx2) ? KernelSet::Avx2 : sse2;
+    for (auto [name, want] : {std::pair<const char*, KernelSet>{"scalar", KernelSet::Scalar}, {"sse2", sse2},
+                              {"avx2", widest}, {nullptr, widest}, {"avx512", widest}})
+        EXPECT_EQ(qrv::KernelSetNamed(name), want) << (name ? name : "no value");
+    // A set the processor lacks runs as the widest narrower one.
+    qrv::SetKernelSet(KernelSet::Avx2);
+    EXPECT_EQ(qrv::ActiveKernelSet(), widest);
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "frame/colour.h"
 #include "frame/numeric.h"
@@ -9,12 +11,12 @@
 
 namespace {
 
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+using Pairs = std::initializer_list<std::pair<uint32_t, uint32_t>>;
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN(), kInf = std::numeric_limits<float>::infinity();
 
 TEST(Colour, SixteenBitConversionsTruncate) {
-    EXPECT_EQ(RGBto565(0xFFFFFF), 0xFFFFu);
-    EXPECT_EQ(RGBto565(0x070307), 0u);
-    EXPECT_EQ(RGBto565(0x080400), 0x0820u);
+    for (auto [argb, want] : Pairs{{0xFFFFFF, 0xFFFF}, {0x070307, 0}, {0x080400, 0x0820}})
+        EXPECT_EQ(RGBto565(argb), want) << std::hex << argb;
     EXPECT_EQ(RGBto555(0xFFFFFF), 0x7FFFu);
     EXPECT_EQ(RGBto555(0xFF000000), 0u);
     EXPECT_EQ(ZK_RGB_565to888(0xFFFF), 0xF8FCF8u);
@@ -28,54 +30,45 @@ TEST(Colour, SixteenBitConversionsTruncate) {
 }
 
 TEST(Colour, BufferAndFormatConversionsDifferOnlyInTheTopByte) {
-    EXPECT_EQ(RGBForBuffer(0x80123456, 3), 0x123456u);
-    for (int format : {4, 5, 9}) EXPECT_EQ(RGBForBuffer(0x80123456, format), 0x80123456u) << format;
-    EXPECT_EQ(RGBForBuffer(0x80FFFFFF, 1), 0xFFFFu);
-    EXPECT_EQ(RGBForBuffer(0x80FFFFFF, 2), 0x7FFFu);
-    EXPECT_EQ(qrv::RGBForFormat(0x80123456, 4), 0x123456u);
-    EXPECT_EQ(qrv::RGBForFormat(0x80123456, 5), 0x80123456u);
-    EXPECT_EQ(qrv::RGBForFormat(0x80123456, 0), 0x80123456u);
-    EXPECT_EQ(qrv::RGBPrecisionMask(0xFFFFFFFF, 1), 0xF8FCF8u);
-    EXPECT_EQ(qrv::RGBPrecisionMask(0xFFFFFFFF, 2), 0xF8F8F8u);
-    EXPECT_EQ(qrv::RGBPrecisionMask(0xFFFFFFFF, 3), 0xFFFFFFu);
-    EXPECT_EQ(qrv::RGBPrecisionMask(0xFFFFFFFF, 5), 0xFFFFFFFFu);
+    const struct { uint32_t argb; int32_t format; uint32_t buffer, plain; } cases[] = {
+        {0x80123456, 3, 0x123456, 0x123456},     {0x80123456, 4, 0x80123456, 0x123456},
+        {0x80123456, 5, 0x80123456, 0x80123456}, {0x80123456, 9, 0x80123456, 0x80123456},
+        {0x80123456, 0, 0x80123456, 0x80123456}, {0x80FFFFFF, 1, 0xFFFF, 0xFFFF}, {0x80FFFFFF, 2, 0x7FFF, 0x7FFF}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(RGBForBuffer(c.argb, c.format), c.buffer) << c.format;
+        EXPECT_EQ(qrv::RGBForFormat(c.argb, c.format), c.plain) << c.format;
+    }
+    for (auto [format, want] : Pairs{{1, 0xF8FCF8}, {2, 0xF8F8F8}, {3, 0xFFFFFF}, {5, 0xFFFFFFFF}})
+        EXPECT_EQ(qrv::RGBPrecisionMask(0xFFFFFFFF, static_cast<int32_t>(format)), want) << format;
 }
 
 TEST(Colour, ComposeSplitAndGrey) {
     EXPECT_EQ(ZK_RGB(300, 0, 0), 0x2C0000u);
     EXPECT_EQ(ZK_RGB(-1, 1, 2), 0xFF0102u);
     EXPECT_EQ(ZK_ARGB(0x1FF, 1, 2, 3), 0xFF010203u);
-    EXPECT_EQ(ZK_RGBA(0x80123456), 0x80);
-    EXPECT_EQ(ZK_RGBR(0x80123456), 0x12);
-    EXPECT_EQ(ZK_RGBG(0x80123456), 0x34);
-    EXPECT_EQ(ZK_RGBB(0x80123456), 0x56);
+    EXPECT_EQ((std::array{ZK_RGBA(0x80123456), ZK_RGBR(0x80123456), ZK_RGBG(0x80123456), ZK_RGBB(0x80123456)}),
+              (std::array{0x80, 0x12, 0x34, 0x56}));
     EXPECT_EQ(ZK_RGB_With_AlphaIntensity(255, 255, 255), 0xFFFFFFFFu);
     EXPECT_EQ(ZK_RGB_With_AlphaIntensity(0, 0, 0), 0u);
     EXPECT_EQ(ZK_RGB_With_AlphaIntensity(0, 255, 0), 0xB400FF00u);  // 723 * 255 >> 10 = 180
     EXPECT_EQ(ZK_RGB_With_AlphaIntensity(256 + 255, 0, 0), 0x38FF0000u);
-    EXPECT_EQ(ZK_RGB_GREY(0xFFFFFF), 0xFFFFFFu);
-    EXPECT_EQ(ZK_RGB_GREY(0xFF0000), 0x474747u);
-    EXPECT_EQ(ZK_RGB_GREY(0xFF00FF00), 0xA0A0A0u);  // alpha ignored; 630 * 255 / 1000 = 160
+    // The alpha byte is ignored; 630 * 255 / 1000 = 160.
+    for (auto [argb, want] : Pairs{{0xFFFFFF, 0xFFFFFF}, {0xFF0000, 0x474747}, {0xFF00FF00, 0xA0A0A0}})
+        EXPECT_EQ(ZK_RGB_GREY(argb), want) << std::hex << argb;
 }
 
-// Percentages are single-precision hundredths, floored; NaN, infinite and huge
-// ones convert to INT32_MIN.
+// Percentages are single-precision hundredths, floored, clamped to 500 %
+// (factor 1279); NaN, infinite and huge ones convert to INT32_MIN.
 TEST(Colour, FadeAndBlendByPercent) {
-    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, 100.0f), 0xFEFEFEu);
-    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, 0.0f), 0u);
-    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, -3.0f), 0u);
-    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, 0.99f), 0u);
-    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, 1000.0f), 0xFFFFFFu);
-    EXPECT_EQ(ZK_RGB_FADE(0x010101, 1000.0f), 0x040404u);  // clamped to 500 %: factor 1279
+    const std::pair<float, uint32_t> fades[] = {{100, 0xFEFEFE}, {0, 0}, {-3, 0},    {0.99f, 0},
+                                                {1000, 0xFFFFFF}, {kNaN, 0}, {kInf, 0}};
+    for (auto [percent, want] : fades) EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, percent), want) << percent;
+    EXPECT_EQ(ZK_RGB_FADE(0x010101, 1000.0f), 0x040404u);
     EXPECT_EQ(ZK_RGB_FADE(0xFF804020, 50.0f), 0x3F1F0Fu);  // factor 127, alpha dropped
-    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, kNaN), 0u);
-    EXPECT_EQ(ZK_RGB_FADE(0xFFFFFF, std::numeric_limits<float>::infinity()), 0u);
-    EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0x11223344, 0x55667788, 0.0f), 0x11223344u);
-    EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0x11223344, 0x55667788, 100.0f), 0x55667788u);
+    const std::pair<float, uint32_t> blends[] = {{0, 0x11223344}, {100, 0x55667788}, {kNaN, 0x11223344}, {1e30f, 0x11223344}};
+    for (auto [percent, want] : blends) EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0x11223344, 0x55667788, percent), want) << percent;
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0, 0xFFFFFF, 50.0f), 0x7E7E7Eu);  // alpha 127
     EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0xFF000000, 0xFFFFFF, 50.0f), 0x7E7E7Eu);
-    EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0x11223344, 0x55667788, kNaN), 0x11223344u);
-    EXPECT_EQ(ZK_RGB_ALPHA_BLEND(0x11223344, 0x55667788, 1e30f), 0x11223344u);
 }
 
 TEST(Colour, BlendByAlphaAndDepth) {
@@ -89,21 +82,20 @@ TEST(Colour, BlendByAlphaAndDepth) {
     EXPECT_EQ(ZK_RGB_DEPTH_CUE(0, 0xFFFFFF, 5, 10, 0), 0x7F7F7Fu);
     EXPECT_EQ(ZK_RGB_DEPTH_CUE(0, 0xFFFFFF, 5, 0, 10), 0x7F7F7Fu);
     EXPECT_EQ(ZK_RGB_DEPTH_CUE(0x01020304, 0xFFFFFF, -1, 0, 10), 0x01020304u);
-    EXPECT_EQ(ZK_RGB_DEPTH_CUE(0x01020304, 0x05060708, 11, 0, 10), 0x05060708u);
-    EXPECT_EQ(ZK_RGB_DEPTH_CUE(0x01020304, 0x05060708, 10, 0, 10), 0x05060708u);
-    EXPECT_EQ(ZK_RGB_DEPTH_CUE(0x01020304, 0x05060708, 3, 3, 3), 0x01020304u);
+    // Beyond the far depth, at it, and in an empty range.
+    const struct { float depth, nearDepth, farDepth; uint32_t want; } depths[] = {
+        {11, 0, 10, 0x05060708}, {10, 0, 10, 0x05060708}, {3, 3, 3, 0x01020304}};
+    for (const auto& d : depths)
+        EXPECT_EQ(ZK_RGB_DEPTH_CUE(0x01020304, 0x05060708, d.depth, d.nearDepth, d.farDepth), d.want) << d.depth;
 }
 
 TEST(Colour, ChannelArithmetic) {
-    EXPECT_EQ(ZK_RGB_SCALE(0x80FF8040, 128), 0x407F4020u);
-    EXPECT_EQ(ZK_RGB_SCALE(0x80FF8040, 256), 0x80FF8040u);
-    EXPECT_EQ(ZK_RGB_SCALE(0x80FF8040, 512), 0xFFFFFF80u);
-    EXPECT_EQ(ZK_RGB_SCALE(0x80FF8040, -1), 0u);
+    for (auto [factor, want] : {std::pair{128, 0x407F4020u}, {256, 0x80FF8040u}, {512, 0xFFFFFF80u}, {-1, 0u}})
+        EXPECT_EQ(ZK_RGB_SCALE(0x80FF8040, factor), want) << factor;
     EXPECT_EQ(ZK_RGB_SCALE(0x01010101, INT32_MAX), 0xFFFFFFFFu);  // saturates, never wraps
     EXPECT_EQ(ZK_RGB_ALPHA_ADD(0xFF808080, 0x00C0C040), 0xFFFFC0u);
     EXPECT_EQ(ZK_RGB_ALPHA_SUB(0xFF404080, 0x00808040), 0x000040u);
-    EXPECT_EQ(ZK_RGB_ALPHA_MULT(0xFFFFFF, 0xFFFFFF), 0xFFFFFFu);
-    EXPECT_EQ(ZK_RGB_ALPHA_MULT(0xFFFFFF, 0), 0u);
+    for (auto [c2, want] : Pairs{{0xFFFFFF, 0xFFFFFF}, {0, 0}}) EXPECT_EQ(ZK_RGB_ALPHA_MULT(0xFFFFFF, c2), want);
     EXPECT_EQ(ZK_RGB_ALPHA_MULT(0x808080, 0x7F7F7F), 0x404040u);
     EXPECT_EQ(ZK_RGB_ALPHA_50(0xFF0101, 0x010101), 0x7F0000u);
     EXPECT_EQ(ZK_RGB_ALPHA_50(0xFF000000, 0xFF000000), 0u);
@@ -113,9 +105,9 @@ TEST(Colour, ChannelArithmetic) {
 }
 
 TEST(Colour, TruncationMatchesTheProcessor) {
-    const std::pair<double, int32_t> cases[] = {
-        {2.9, 2},           {-2.9, -2},           {2147483647.0, INT32_MAX}, {2147483648.0, INT32_MIN},
-        {-2147483648.9, INT32_MIN}, {-2147483649.0, INT32_MIN}, {std::nan(""), INT32_MIN}, {-INFINITY, INT32_MIN}};
+    const std::pair<double, int32_t> cases[] = {{2.9, 2}, {-2.9, -2}, {2147483647.0, INT32_MAX}, {2147483648.0, INT32_MIN},
+                                                {-2147483648.9, INT32_MIN}, {-2147483649.0, INT32_MIN},
+                                                {std::nan(""), INT32_MIN}, {-INFINITY, INT32_MIN}};
     for (auto [value, want] : cases) EXPECT_EQ(qrv::TruncToInt32(value), want) << value;
 }
 

@@ -17,16 +17,6 @@ protected:
     }
 };
 
-TEST_F(State, ViewportIsSortedAndHalfOpen) {
-    qrvtest::Canvas canvas(120, 60, 4);
-    QRV_SetBuffer(canvas.Base(), canvas.pitch, canvas.format);
-    QRV_SetBufferViewPort(100, 50, 10, 5);
-    const struct { int x, y; bool drawn; } dots[] = {{10, 5, true},   {99, 49, true}, {100, 20, false},
-                                                      {20, 50, false}, {9, 20, false}, {20, 4, false}};
-    for (const auto& d : dots) QRV_Dot(d.x, d.y, 0xFFFFFF, 1);
-    for (const auto& d : dots) EXPECT_EQ(canvas.Get(d.x, d.y), d.drawn ? 0xFFFFFFu : 0u) << d.x << "," << d.y;
-}
-
 // The leading edges touch inclusively (x + width == left, y + height == top);
 // the far edges are summed without wrapping.
 TEST_F(State, ImageInViewPortTouchesInclusivelyOnTheLeadingEdgesAndDoesNotWrap) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "primitives/span_test_util.h"
+#include "primitives/draw_test_util.h"
 
 using namespace qrvtest;
 
@@ -40,7 +40,6 @@ struct Case {
 // Runs every case on a randomly filled canvas in every format, ink, and two
 // (MMX state, kernel set) pairs, restoring the canvas before each.
 void ExpectClipped(const std::vector<Case>& cases) {
-    QRV_Init_Lib();
     SettingsGuard guard;
     QRV_SetInkAlpha(128);
     for (const int format : kAllFormats)

@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "primitives/span_test_util.h"
+#include "primitives/draw_test_util.h"
 
 using namespace qrvtest;
 

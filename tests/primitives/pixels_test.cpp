@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <random>
 
-#include "support/canvas.h"
+#include "primitives/draw_test_util.h"
 
 namespace {
 
-using qrvtest::Canvas;
+using namespace qrvtest;
 
 // An independent statement of the ink rules: split a pixel value into its
 // three channels, apply the rule on plain integers, put the channels back.
@@ -38,18 +39,12 @@ uint32_t ExpectedPixel(uint32_t d, uint32_t c, int mode, int format, int alpha) 
     return p;
 }
 
-class Pixels : public ::testing::Test {
-protected:
-    void SetUp() override { QRV_Init_Lib(); }
-    void TearDown() override { QRV_SetInkAlpha(255); }
-};
-
-TEST_F(Pixels, EveryModeInEveryFormatFollowsTheChannelRules) {
+TEST(Pixels, EveryModeInEveryFormatFollowsTheChannelRules) {
+    SettingsGuard guard;
     std::mt19937 rng(1234);
-    for (int format : qrvtest::kAllFormats) {
-        Canvas canvas(3, 1, format);
-        canvas.Select();
-        for (int mode : qrvtest::kAllModes)
+    for (int format : kAllFormats) {
+        Selected canvas(3, 1, format);
+        for (int mode : kAllModes)
             for (int trial = 0; trial < 400; ++trial) {
                 // The cut-offs first, then random opacities.
                 const int kAlphas[] = {0, 1, 16, 254, 255};
@@ -70,20 +65,19 @@ TEST_F(Pixels, EveryModeInEveryFormatFollowsTheChannelRules) {
 }
 
 // Known values, independent of the channel model above.
-TEST_F(Pixels, KnownValues) {
+TEST(Pixels, KnownValues) {
     const struct { int format, mode; uint32_t d, c, expected; } cases[] = {
         {1, 32, 0xFFFF, 0xFFFF, 0xF7DE},  {4, 64, 0xFF808080, 0x00C0C0C0, 0x00FFFFFF}, {4, 128, 0x404040, 0x808080, 0},
         {4, 4096, 0x404040, 0x808080, 0x404040}, {3, 2048, 0xFF8000, 0x80FF40, 0x7F7F00}};
     for (const auto& k : cases) {
-        Canvas canvas(1, 1, k.format);
-        canvas.Select();
+        Selected canvas(1, 1, k.format);
         canvas.Set(0, 0, k.d);
         QRV_DrawPixel(0, 0, k.c, k.mode);
         EXPECT_EQ(canvas.Get(0, 0), k.expected) << "format " << k.format << " mode " << k.mode;
     }
 }
 
-TEST_F(Pixels, BadModesAndFormatsDrawAndReadNothing) {
+TEST(Pixels, BadModesAndFormatsDrawAndReadNothing) {
     for (int format : {0, 6, -1, 1000}) {
         Canvas canvas(2, 2, 4);
         QRV_SetBuffer(canvas.Base(), canvas.pitch, format);
@@ -99,35 +93,36 @@ TEST_F(Pixels, BadModesAndFormatsDrawAndReadNothing) {
             EXPECT_EQ(QRV_FastPoint_JT(0, 0), 0u);
         }
     }
-    Canvas canvas(2, 2, 4);
-    canvas.Select();
+    Selected canvas(2, 2, 4);
     const auto before = canvas.Snapshot();
     for (int mode : {0, 3, 8, 17, 8192, -1}) QRV_Dot(0, 0, 0xFFFFFF, mode);
     EXPECT_EQ(canvas.storage, before);
 }
 
-TEST_F(Pixels, DotClipsToTheViewportFastDotDoesNot) {
-    Canvas canvas(10, 10, 3);
-    QRV_SetBuffer(canvas.Base(), canvas.pitch, canvas.format);
-    QRV_SetBufferViewPort(2, 3, 7, 8);
-    for (int y = -1; y <= 10; ++y)
-        for (int x = -1; x <= 10; ++x) QRV_Dot(x, y, 0xFFFFFF, 1);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x)
-            ASSERT_EQ(canvas.Get(x, y), x >= 2 && x < 7 && y >= 3 && y < 8 ? 0xFFFFFFu : 0u) << x << "," << y;
-    EXPECT_TRUE(canvas.GuardsIntact());
-    QRV_FastDot(0, 0, 0x123456, 1);
-    EXPECT_EQ(canvas.Get(0, 0), 0x123456u);
+// The viewport's corners are sorted and its far edges excluded.
+TEST(Pixels, DotClipsToTheViewportFastDotDoesNot) {
+    for (const auto& v : {std::array{2, 3, 7, 8}, std::array{7, 8, 2, 3}}) {
+        Canvas canvas(10, 10, 3);
+        QRV_SetBuffer(canvas.Base(), canvas.pitch, canvas.format);
+        QRV_SetBufferViewPort(v[0], v[1], v[2], v[3]);
+        for (int y = -1; y <= 10; ++y)
+            for (int x = -1; x <= 10; ++x) QRV_Dot(x, y, 0xFFFFFF, 1);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                ASSERT_EQ(canvas.Get(x, y), x >= 2 && x < 7 && y >= 3 && y < 8 ? 0xFFFFFFu : 0u) << x << "," << y;
+        EXPECT_TRUE(canvas.GuardsIntact());
+        QRV_FastDot(0, 0, 0x123456, 1);
+        EXPECT_EQ(canvas.Get(0, 0), 0x123456u);
+    }
 }
 
 // Point clips to the viewport, the fast readers do not.
-TEST_F(Pixels, ReadersExpandByFormat) {
+TEST(Pixels, ReadersExpandByFormat) {
     const struct { int format; uint32_t stored, argb; } cases[] = {
         {1, 0xFFFF, 0xF8FCF8},   {2, 0x8000, 0},                {2, 0xFFFF, 0xF8F8F8},
         {3, 0x112233, 0x112233}, {4, 0xAB123456, 0xAB123456}, {5, 0xAB123456, 0xAB123456}};
     for (const auto& k : cases) {
-        Canvas canvas(2, 2, k.format);
-        canvas.Select();
+        Selected canvas(2, 2, k.format);
         canvas.Set(1, 1, k.stored);
         EXPECT_EQ(QRV_Point(1, 1), k.argb) << k.format;
         EXPECT_EQ(QRV_FastPoint(1, 1), k.argb) << k.format;

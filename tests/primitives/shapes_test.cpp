@@ -6,7 +6,7 @@
 
 #include "polygons/poly_test_util.h"
 #include "primitives/circle_profile.h"
-#include "primitives/span_test_util.h"
+#include "primitives/draw_test_util.h"
 
 using namespace qrvtest;
 
@@ -15,7 +15,6 @@ namespace {
 constexpr uint32_t kRed = 0xFFFF0000;
 
 TEST(CircleProfile, TableEndsAndExtents) {
-    QRV_Init_Lib();
     EXPECT_EQ(qrv::CircleProfile[0], 16383);
     EXPECT_EQ(qrv::CircleProfile[16383], 0);
     EXPECT_EQ(qrv::CircleProfile[16384], 0);
@@ -29,7 +28,6 @@ TEST(CircleProfile, TableEndsAndExtents) {
 // outline closed with its corners drawn once, so that a blending mode combines
 // each pixel once; clipped, an outline keeps its corners and sides.
 TEST(Boxes, FillOutlineAndClipping) {
-    QRV_Init_Lib();
     struct Rect { int x0, y0, x1, y1; };
     struct Case { int view[4], x1, y1, x2, y2, flags; std::vector<Rect> lit; };
     const Case cases[] = {
@@ -65,7 +63,6 @@ TEST(Boxes, FillOutlineAndClipping) {
 }
 
 TEST(Boxes, Shaded) {
-    QRV_Init_Lib();
     Canvas canvas(32, 24, 4), flat(32, 24, 4);
     flat.Select();
     QRV_Box(3, 2, 20, 9, 0x123456, 2);
@@ -97,7 +94,6 @@ TEST(Boxes, Shaded) {
 }
 
 TEST(Circles, FilledCircleRowsAndClipping) {
-    QRV_Init_Lib();
     Selected whole(200, 200, 1);
     QRV_Circle(100, 100, 10, kRed, 2);
     // Rows 91 to 108, the widest two 91..108, mirrored about the line between 99 and 100.
@@ -122,7 +118,6 @@ TEST(Circles, FilledCircleRowsAndClipping) {
 }
 
 TEST(Circles, FilledEllipseEntryPointsAgree) {
-    QRV_Init_Lib();
     for (int shift : {0, 17}) {  // fitting, then reaching past the viewport
         Canvas a(40, 30, 2), b(40, 30, 2);
         a.Select();
@@ -142,7 +137,6 @@ TEST(Circles, FilledEllipseEntryPointsAgree) {
 }
 
 TEST(Circles, Outlines) {
-    QRV_Init_Lib();
     Selected c(100, 100, 3);
     QRV_OpenCircle(50, 50, 5, 0x00FF00, 1);
     EXPECT_EQ(RowExtent(c, 50), "46..54");  // half-width r - 1
@@ -168,7 +162,6 @@ TEST(Circles, Outlines) {
 }
 
 TEST(Circles, UnclippedOutlineOutsideTheViewportIsClipped) {
-    QRV_Init_Lib();
     Selected c(40, 30, 4);
     QRV_SetBufferViewPort(10, 10, 30, 20);
     const auto before = c.Snapshot();
@@ -181,7 +174,6 @@ TEST(Circles, UnclippedOutlineOutsideTheViewportIsClipped) {
 // Random shapes in random modes, formats and viewports, with coordinates and
 // radii far outside the buffer: nothing is written outside the viewport.
 TEST(ShapeGuardBand, NothingOutsideTheViewport) {
-    QRV_Init_Lib();
     SettingsGuard guard;
     std::mt19937 rng(2024);
     auto coord = [&](int range) -> int32_t {

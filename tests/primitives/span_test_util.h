@@ -27,11 +27,6 @@ struct SettingsGuard {
     }
 };
 
-// A canvas that is the destination, with the whole of it as viewport, from the start.
-struct Selected : Canvas {
-    Selected(int w, int h, int fmt, int pitchSlack = 0) : Canvas(w, h, fmt, pitchSlack) { Select(); }
-};
-
 inline qrv::SpanRecord Span(int y, int x0, int x1) {
     qrv::SpanRecord r{};
     r.y = y;
@@ -49,19 +44,6 @@ inline uint32_t RandomColour(std::mt19937& rng, int format) {
     do c = rng() & PixelMask(format);
     while (c == 0);
     return c;
-}
-
-// The pixels of a row of n, each first set to `pixel`, after one run of the
-// colour across it through the span filler or the strip.
-inline std::vector<uint32_t> RowAfterRun(int format, bool strip, uint32_t pixel, uint32_t colour, int mode, int n = 9) {
-    Selected c(n, 1, format);
-    for (int x = 0; x < n; ++x) c.Set(x, 0, pixel);
-    const qrv::SpanRecord r = Span(0, 0, n);
-    strip ? QRV_DrawStrip(0, 0, n, colour, mode) : qrv::FillSpans(&r, 1, colour, mode);
-    EXPECT_TRUE(c.GuardsIntact());
-    std::vector<uint32_t> row;
-    for (int x = 0; x < n; ++x) row.push_back(c.Get(x, 0));
-    return row;
 }
 
 // Random records inside the canvas: empty and reversed ones, odd and even

@@ -7,11 +7,24 @@
 #include <random>
 #include <string>
 
-#include "primitives/span_test_util.h"
+#include "primitives/draw_test_util.h"
 
 using namespace qrvtest;
 using qrv::KernelSet;
 using qrv::SpanRecord;
+
+// The pixels of a row of n, each first set to `pixel`, after one run of the
+// colour across it through the span filler or the strip.
+static std::vector<uint32_t> RowAfterRun(int format, bool strip, uint32_t pixel, uint32_t colour, int mode, int n = 9) {
+    Selected c(n, 1, format);
+    for (int x = 0; x < n; ++x) c.Set(x, 0, pixel);
+    const SpanRecord r = Span(0, 0, n);
+    strip ? QRV_DrawStrip(0, 0, n, colour, mode) : qrv::FillSpans(&r, 1, colour, mode);
+    EXPECT_TRUE(c.GuardsIntact());
+    std::vector<uint32_t> row;
+    for (int x = 0; x < n; ++x) row.push_back(c.Get(x, 0));
+    return row;
+}
 
 // The top byte of a 32-bit pixel under the packed add, subtract, reverse
 // subtract and multiply bodies with MMX state 1: the byte rule of the mode.

@@ -2,6 +2,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "polygons/poly_test_util.h"
@@ -62,35 +63,29 @@ TEST(Boxes, FillOutlineAndClipping) {
     }
 }
 
+// Equal corners shade as a flat box. The gradient never reaches its end
+// colour, and clipped on the left and top it continues where it would be.
 TEST(Boxes, Shaded) {
-    Canvas canvas(32, 24, 4), flat(32, 24, 4);
-    flat.Select();
+    Selected flat(32, 24, 4);
     QRV_Box(3, 2, 20, 9, 0x123456, 2);
-    canvas.Select();
+    Selected canvas(32, 24, 4);
     QRV_ShadeBox(3, 2, 20, 9, 0x123456, 0x123456, 0x123456, 0x123456, 0);
     EXPECT_TRUE(canvas.storage == flat.storage);
 
     canvas.Clear(0xFF);
     QRV_ShadeBox(0, 0, 10, 4, 0x000000, 0xFFFFFF, 0xFFFFFF, 0x000000, 2);
-    for (int y = 0; y < 4; ++y) {
-        EXPECT_EQ(canvas.Get(0, y), 0u);
-        EXPECT_EQ(canvas.Get(9, y), 0x00E5E5E5u);  // 9/10 of white: the end colour is never reached
-        EXPECT_EQ(canvas.Get(10, y), 0xFFFFFFFFu);
-    }
+    for (int y = 0; y < 4; ++y)
+        EXPECT_TRUE(canvas.Get(0, y) == 0 && canvas.Get(9, y) == 0x00E5E5E5 && canvas.Get(10, y) == 0xFFFFFFFF) << y;
     const auto before = canvas.Snapshot();
     QRV_ShadeBox(20, 0, 20, 4, 0, 0, 0, 0, 2);  // zero width
     EXPECT_TRUE(canvas.storage == before);
 
-    // Clipped on the left and top, the gradient continues.
     canvas.Clear(0);
     QRV_SetBufferViewPort(5, 2, 32, 24);
     QRV_ShadeBox(0, 0, 10, 10, 0x000000, 0xFF0000, 0xFF0000, 0x000000, 2);
     // Record start = 5/10 of red, then 5 steps of (0xFF << 16) / 5 per pixel.
-    EXPECT_EQ(canvas.Get(5, 2), 0x007F0000u);
-    EXPECT_EQ(canvas.Get(4, 2), 0u);
-    EXPECT_EQ(canvas.Get(5, 1), 0u);
-    EXPECT_EQ(canvas.Get(5, 9), 0x007F0000u);
-    EXPECT_EQ(canvas.Get(10, 9), 0u);
+    for (auto [x, y, want] : {std::tuple{5, 2, 0x007F0000u}, {4, 2, 0u}, {5, 1, 0u}, {5, 9, 0x007F0000u}, {10, 9, 0u}})
+        EXPECT_EQ(canvas.Get(x, y), want) << x << "," << y;
 }
 
 TEST(Circles, FilledCircleRowsAndClipping) {
@@ -119,10 +114,9 @@ TEST(Circles, FilledCircleRowsAndClipping) {
 
 TEST(Circles, FilledEllipseEntryPointsAgree) {
     for (int shift : {0, 17}) {  // fitting, then reaching past the viewport
-        Canvas a(40, 30, 2), b(40, 30, 2);
-        a.Select();
+        Selected a(40, 30, 2);
         QRV_FilledEllipseNC(20 + shift, 15, 9, 6, 0x7FFF, 2);
-        b.Select();
+        Selected b(40, 30, 2);
         QRV_FilledEllipse(20 + shift, 14, 9, 6, 0x7FFF, 2);
         EXPECT_TRUE(a.storage == b.storage) << shift;
         EXPECT_TRUE(a.GuardsIntact());
@@ -159,16 +153,15 @@ TEST(Circles, Outlines) {
     QRV_OpenCircle(50, 50, 5, 0x00FF00, 1024 | 1);
     for (int y = 40; y < 60; ++y)
         for (int i = 40; i < 60; ++i) ASSERT_TRUE(replace[y][i] == '#' || x.Get(i, y) == 0) << i << "," << y;
-}
 
-TEST(Circles, UnclippedOutlineOutsideTheViewportIsClipped) {
-    Selected c(40, 30, 4);
+    // Asked not to clip, an outline reaching past the viewport is still clipped.
+    Selected u(40, 30, 4);
     QRV_SetBufferViewPort(10, 10, 30, 20);
-    const auto before = c.Snapshot();
+    const auto before = u.Snapshot();
     QRV_OpenEllipseFX(20, 15, 30, 30, kRed, 64, 1);
     QRV_OpenEllipseFX(20, 15, 8, 4, kRed, 64, 1);
-    EXPECT_TRUE(UnchangedOutside(c, before, 10, 10, 30, 20));
-    EXPECT_EQ(c.Get(20, 12), 0x00FF0000u);  // top of the inner ellipse: h(0) = ry - 1
+    EXPECT_TRUE(UnchangedOutside(u, before, 10, 10, 30, 20));
+    EXPECT_EQ(u.Get(20, 12), 0x00FF0000u);  // top of the inner ellipse: h(0) = ry - 1
 }
 
 // Random shapes in random modes, formats and viewports, with coordinates and

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <numeric>
@@ -17,11 +18,7 @@ struct Block {
     std::vector<uint8_t> bytes = std::vector<uint8_t>(256, kGuard);
     uint8_t* At(int offset) { return bytes.data() + 128 + offset; }
     std::vector<uint8_t> Range(int from, int to) { return {At(from), At(to)}; }
-    int Written() const {
-        int n = 0;
-        for (uint8_t b : bytes) n += b != kGuard;
-        return n;
-    }
+    int Written() const { return static_cast<int>(bytes.size() - std::count(bytes.begin(), bytes.end(), kGuard)); }
 };
 
 // Copies run from the first argument to the second. Onto a higher address

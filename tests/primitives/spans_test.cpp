@@ -40,17 +40,23 @@ static uint32_t TopByteRule(int mode, uint32_t d, uint32_t c) {
 
 // Random records and strips on rows of every pitch alignment: empty and
 // reversed ones, runs of 0 to 331 pixels from every start column. Every
-// packed kernel set gives the bytes of the plain loops. The plain loops give
-// the single-pixel results for a non-zero colour (add and subtract stop early
-// on 0) at an ink alpha between the cut-offs, except the top byte of the
-// packed 32-bit bodies under MMX state 1. Chosen behaviour: the strip draws
-// every mode in every format; where it has no body of its own (reverse
-// subtract, multiply outside 5-6-5, add and subtract in format 5) it follows
-// the single-pixel rules and clears the top byte whatever the MMX state.
+// packed kernel set gives the bytes of the plain loops, and the plain loops
+// give the single-pixel results, but for these rules:
+// - with MMX state 1 the packed 32-bit add, subtract, reverse subtract and
+//   multiply bodies combine the top byte by its byte rule;
+// - adding or subtracting colour 0 leaves the pixels (the 24-bit runs rewrite
+//   the same bytes);
+// - below the first ink-alpha cut-off nothing is drawn, from the second on
+//   the colour is written plainly; the span filler and the strip differ in
+//   16-bit formats only.
+// Chosen behaviour: the strip draws every mode in every format; where it has
+// no body of its own (reverse subtract, multiply outside 5-6-5, add and
+// subtract in format 5) it follows the single-pixel rules, with no zero-colour
+// shortcut, and clears the top byte whatever the MMX state.
 TEST(SpanFiller, FollowsThePixelRulesAndEveryKernelSetAgreesInEveryModeFormatAndMmxState) {
     SettingsGuard guard;
     constexpr int kWidth = 331, kHeight = 24;
-    const int alphas[] = {1, 15, 16, 17, 100, 239, 240, 254, 255};
+    const int alphas[] = {0, 1, 14, 15, 16, 17, 100, 239, 240, 254, 255};
     std::mt19937 rng(20261206);
     for (int format : kAllFormats)
         for (int slack : {0, 1, 2, 3}) {
@@ -59,7 +65,7 @@ TEST(SpanFiller, FollowsThePixelRulesAndEveryKernelSetAgreesInEveryModeFormatAnd
                 for (int mmx = 0; mmx < MmxStates(); ++mmx)
                     for (int round = 0; round < 8; ++round) {
                         ASSERT_EQ(QRV_SetMMXState(mmx), mmx);
-                        const int alpha = mode == 16 ? alphas[rng() % 9] : 100;
+                        const int alpha = mode == 16 ? alphas[rng() % 11] : 100;
                         QRV_SetInkAlpha(alpha);
                         plain.Randomise(rng);
                         const auto before = plain.storage;
@@ -78,24 +84,32 @@ TEST(SpanFiller, FollowsThePixelRulesAndEveryKernelSetAgreesInEveryModeFormatAnd
                                      std::to_string(colour) + " slack " + std::to_string(slack));
                         draw(plain, KernelSet::Scalar);
                         ASSERT_TRUE(plain.GuardsIntact());
-                        if (colour != 0 && alpha >= 17 && alpha < 240) {
-                            const bool stripByPixels = mode == 4096 || (mode == 2048 && format != 1) ||
-                                                       ((mode == 64 || mode == 128) && format == 5);
-                            const bool keepsTop =
-                                mmx == 1 && format >= 4 && (mode == 64 || mode == 128 || mode == 2048 || mode == 4096);
-                            expected.storage = before;
-                            expected.Select();
-                            auto plot = [&](const SpanRecord& r, bool top) {
-                                for (int x = r.xLeft; x < r.xRight; ++x) {
-                                    const uint32_t under = expected.Get(x, r.y);
-                                    QRV_DrawPixel(x, r.y, colour, mode);
-                                    if (top) expected.Set(x, r.y, (expected.Get(x, r.y) & 0xFFFFFF) | TopByteRule(mode, under, colour) << 24);
-                                }
-                            };
-                            for (const SpanRecord& r : spans) plot(r, keepsTop);
-                            for (const SpanRecord& s : strips) plot(s, keepsTop && !stripByPixels);
-                            ASSERT_TRUE(plain.storage == expected.storage) << "against the single pixels";
-                        }
+                        const bool stripByPixels =
+                            mode == 4096 || (mode == 2048 && format != 1) || ((mode == 64 || mode == 128) && format == 5);
+                        const bool keepsTop =
+                            mmx == 1 && format >= 4 && (mode == 64 || mode == 128 || mode == 2048 || mode == 4096);
+                        const bool skipsZero = colour == 0 && (mode == 64 || mode == 128);
+                        // The mode a run's pixels take, 0 for none.
+                        auto modeOf = [&](bool strip) {
+                            if (mode != 16) return mode;
+                            const bool sixteen = format <= 2;
+                            const int skipBelow = sixteen ? (strip ? 15 : 17) : 1, plainFrom = sixteen && !strip ? 240 : 255;
+                            return alpha < skipBelow ? 0 : alpha >= plainFrom ? 1 : 16;
+                        };
+                        expected.storage = before;
+                        expected.Select();
+                        auto plot = [&](const SpanRecord& r, int pixelMode, bool top) {
+                            for (int x = r.xLeft; x < r.xRight && pixelMode != 0; ++x) {
+                                const uint32_t under = expected.Get(x, r.y);
+                                QRV_DrawPixel(x, r.y, colour, pixelMode);
+                                if (top) expected.Set(x, r.y, (expected.Get(x, r.y) & 0xFFFFFF) | TopByteRule(mode, under, colour) << 24);
+                            }
+                        };
+                        for (const SpanRecord& r : spans)
+                            if (!skipsZero) plot(r, modeOf(false), keepsTop);
+                        for (const SpanRecord& s : strips)
+                            if (!skipsZero || stripByPixels) plot(s, modeOf(true), keepsTop && !stripByPixels);
+                        ASSERT_TRUE(plain.storage == expected.storage) << "against the single pixels";
                         for (KernelSet set : PackedSets()) {
                             packed.storage = before;
                             draw(packed, set);
@@ -104,45 +118,6 @@ TEST(SpanFiller, FollowsThePixelRulesAndEveryKernelSetAgreesInEveryModeFormatAnd
                         }
                     }
         }
-}
-
-// Below the first cut-off nothing is drawn, from the second on the colour is
-// written plainly, between them the pixels blend as single pixels do. The
-// span filler and the strip differ in 16-bit formats only.
-TEST(InkAlpha, CutoffsOfTheSpanFillerAndTheStrip) {
-    SettingsGuard guard;
-    const struct { bool strip, sixteen; int firstBlend, firstPlain; } cases[] = {
-        {false, true, 17, 240}, {true, true, 15, 255}, {false, false, 1, 255}, {true, false, 1, 255}};
-    for (const auto& k : cases)
-        for (int format : kAllFormats)
-            for (int alpha : {k.firstBlend - 1, k.firstBlend, k.firstPlain - 1, k.firstPlain}) {
-                if ((format <= 2) != k.sixteen) continue;
-                const uint32_t colour = 0xFFC0C0C0 & PixelMask(format), ground = 0x20202020 & PixelMask(format);
-                QRV_SetInkAlpha(alpha);
-                Selected blend(1, 1, format);
-                blend.Set(0, 0, ground);
-                QRV_DrawPixel(0, 0, colour, 16);
-                const uint32_t want = alpha < k.firstBlend ? ground : alpha >= k.firstPlain ? colour : blend.Get(0, 0);
-                EXPECT_EQ(RowAfterRun(format, k.strip, ground, colour, 16), std::vector<uint32_t>(9, want))
-                    << "strip " << k.strip << " format " << format << " alpha " << alpha;
-            }
-}
-
-// Adding or subtracting colour 0 leaves the pixels (the 24-bit runs rewrite
-// the same bytes). The strip has no format-5 add or subtract body of its own:
-// the single-pixel rule clears the top byte there, whatever the MMX state.
-TEST(SpanFiller, AddAndSubtractOfColourZero) {
-    SettingsGuard guard;
-    for (int mmx : {0, 1})
-        for (int format : kAllFormats)
-            for (int mode : {64, 128})
-                for (bool strip : {false, true}) {
-                    QRV_SetMMXState(mmx);
-                    const uint32_t ground = 0x9C9C9C9Cu & PixelMask(format);
-                    EXPECT_EQ(RowAfterRun(format, strip, ground, 0, mode, 5),
-                              std::vector<uint32_t>(5, strip && format == 5 ? 0x009C9C9Cu : ground))
-                        << "strip " << strip << " format " << format << " mode " << mode << " mmx " << mmx;
-                }
 }
 
 // With MMX state 1 the 32-bit add, subtract, multiply and reverse subtract

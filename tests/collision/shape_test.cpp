@@ -14,14 +14,12 @@
 namespace qrvtest {
 namespace {
 
-// A row table for 32 rows and a node pool of 64 nodes, all marker words, the
-// free offset at 12.
+// A row table for 32 empty rows, the free offset at 12, and a node pool of 64
+// nodes, all marker words.
 struct ShapeBuffers {
-    Words rows = Words(33, kMarker);
-    Words pool = Words(3 * 64, kMarker);
+    Words rows = Words(33, 0), pool = Words(3 * 64, kMarker);
     ShapeBuffers() {
         rows[0] = 12;
-        for (int y = 0; y < 32; ++y) rows[1 + y] = 0;
         Shape_Set_Buffers(rows.data(), pool.data());
     }
     ~ShapeBuffers() { Shape_Set_Buffers(nullptr, nullptr); }

@@ -147,15 +147,13 @@ TEST_F(PolygonProperty, ClippedEqualsUnclippedInsideViewport) {
         const int32_t vl = static_cast<int32_t>(rng() % 20), vt = static_cast<int32_t>(rng() % 15);
         const int32_t vr = vl + 1 + static_cast<int32_t>(rng() % (40 - vl));
         const int32_t vb = vt + 1 + static_cast<int32_t>(rng() % (30 - vt));
+#define XY(i) v[i][0], v[i][1]
         auto draw = [&]() {
-            if (gouraud)
-                QRV_QuadG(v[0][0], v[0][1], 0x102030, v[1][0], v[1][1], 0xF0E0D0, v[2][0], v[2][1], 0x80FF10,
-                          v[3][0], v[3][1], 0x204080, 2);
-            else if (quad)
-                QRV_Quad(v[0][0], v[0][1], v[1][0], v[1][1], v[2][0], v[2][1], v[3][0], v[3][1], kWhite, 2);
-            else
-                QRV_Tri(v[0][0], v[0][1], v[1][0], v[1][1], v[2][0], v[2][1], kWhite, 2);
+            if (gouraud) QRV_QuadG(XY(0), 0x102030, XY(1), 0xF0E0D0, XY(2), 0x80FF10, XY(3), 0x204080, 2);
+            else if (quad) QRV_Quad(XY(0), XY(1), XY(2), XY(3), kWhite, 2);
+            else QRV_Tri(XY(0), XY(1), XY(2), kWhite, 2);
         };
+#undef XY
         whole.Select();
         draw();
         // Gouraud rows recompute their colours when clipped across, so they

@@ -41,9 +41,8 @@ TEST_F(Gouraud, SpanChannelReductionPerFormat) {
                           {5, 0x000010, 0xFF0010, {0x000010, 0x3F0010, 0x7F0010, 0xBF0010}}};
     for (const Case& k : cases) {
         const int n = static_cast<int>(k.want.size());
-        Canvas c(n + 2, 1, k.format);
+        Target c(n + 2, 1, k.format);
         c.Clear(0xFF);
-        c.Select();
         const SpanRecord r = GouraudSpan(0, 1, n + 1, k.left, k.right);
         qrv::DrawGouraudSpans(&r, 1, 0, 1);
         std::vector<uint32_t> want = k.want;
@@ -56,8 +55,7 @@ TEST_F(Gouraud, SpanChannelReductionPerFormat) {
 // combine per channel and clear the top byte; modes without a Gouraud renderer
 // draw nothing.
 TEST_F(Gouraud, SpanBlendingModesCombinePerChannelAndClearTheTopByte) {
-    Canvas c(4, 1, 5);
-    c.Select();
+    Target c(4, 1, 5);
     const SpanRecord r = GouraudSpan(0, 0, 4, 0x000010, 0xFF0010);
     const uint32_t cases[][2] = {{32, 0x005F4048}, {64, 0x00BF8090}, {128, 0x00418070}, {2048, 0x001F0008},
                                  {4096, 0},        {0, 0xFF808080},  {8, 0xFF808080},   {16, 0xFF808080},
@@ -124,8 +122,7 @@ TEST_F(Gouraud, SpanPackedBodiesMatchPlainBodies) {
 // Equal vertex colours render as the flat quad; a flat quad's slots shaded
 // with other colours keep its outline; top bytes of vertex colours are ignored.
 TEST_F(Gouraud, PolygonSharesTheFlatOutline) {
-    Canvas flat(32, 24, 4);
-    flat.Select();
+    Target flat(32, 24, 4);
     QRV_Quad(1, 1, 14, 3, 11, 11, 2, 8, 0x00345678, 2);
     canvas.Select();
     QRV_QuadG(1, 1, 0xFF345678, 14, 3, 0x345678, 11, 11, 0x7F345678, 2, 8, 0x345678, 2);
@@ -166,8 +163,7 @@ TEST_F(Gouraud, Strips) {
     QRV_HoriGouraudStrip(10, 0x000000, 20, 0xFF0000, 3);
     EXPECT_EQ(RowExtent(canvas, 3), "11..19");  // column 10 is black
     EXPECT_EQ(canvas.Get(19, 3), 0x00E50000u);  // 9 * (255 << 16) / 10
-    Canvas swapped(32, 24, 4);
-    swapped.Select();
+    Target swapped(32, 24, 4);
     QRV_HoriGouraudStrip(20, 0xFF0000, 10, 0x000000, 3);
     EXPECT_TRUE(swapped.storage == canvas.storage);
 
@@ -184,8 +180,7 @@ TEST_F(Gouraud, Strips) {
     EXPECT_EQ(canvas.Get(5, 5), 0u);
 
     for (int format : kAllFormats) {
-        Canvas c(4, 8, format);
-        c.Select();
+        Target c(4, 8, format);
         QRV_VertGouraudStrip(0, 0xFFFFFF, 8, 0xFFFFFF, 2);
         QRV_HoriGouraudStrip(0, 0xFFFFFF, 2, 0xFFFFFF, 0);
         EXPECT_EQ(RowExtent(c, 7), "2..2") << format;

@@ -22,6 +22,11 @@ struct PolygonTest : ::testing::Test {
     void SetUp() override { QRV_Init_Lib(); }
 };
 
+// A canvas selected as the destination, the whole of it the viewport.
+struct Target : Canvas {
+    Target(int w, int h, int format) : Canvas(w, h, format) { Select(); }
+};
+
 // The canvas as text, one string per row: '#' where a pixel is not 0.
 inline std::vector<std::string> Picture(Canvas& c) {
     std::vector<std::string> rows(c.height, std::string(c.width, '.'));

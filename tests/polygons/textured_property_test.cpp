@@ -84,29 +84,21 @@ struct RandomDraw {
     }
 
     void Run(QrvSurfaceDesc* t, void* tpd) const {
-        const int32_t *a = v[0], *b = v[1], *c = v[2], *d = v[3];
+#define XYUV(i) v[i][0], v[i][1], v[i][2], v[i][3]
         switch (kind) {
-            case Draw::Tri:
-                QRV_TriT(t, a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3], c[0], c[1], c[2], c[3], tpd);
-                break;
-            case Draw::Quad:
-                QRV_QuadT(t, a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3], c[0], c[1], c[2], c[3], d[0], d[1],
-                          d[2], d[3], tpd);
-                break;
-            case Draw::Sprite:
-                QRV_DrawSpriteQuad(t, a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3], c[0], c[1], c[2], c[3], d[0],
-                                   d[1], d[2], d[3], tpd, split);
-                break;
+            case Draw::Tri: QRV_TriT(t, XYUV(0), XYUV(1), XYUV(2), tpd); break;
+            case Draw::Quad: QRV_QuadT(t, XYUV(0), XYUV(1), XYUV(2), XYUV(3), tpd); break;
+            case Draw::Sprite: QRV_DrawSpriteQuad(t, XYUV(0), XYUV(1), XYUV(2), XYUV(3), tpd, split); break;
             case Draw::SpriteRgb:
-                QRV_DrawSpriteRGBQuad(t, a[0], a[1], a[2], a[3], rgb[0], b[0], b[1], b[2], b[3], rgb[1], c[0], c[1],
-                                      c[2], c[3], rgb[2], d[0], d[1], d[2], d[3], rgb[3], tpd, split);
+                QRV_DrawSpriteRGBQuad(t, XYUV(0), rgb[0], XYUV(1), rgb[1], XYUV(2), rgb[2], XYUV(3), rgb[3], tpd, split);
                 break;
-            case Draw::Texture: QRV_DrawTexture(t, a[0], a[1], tpd); break;
+            case Draw::Texture: QRV_DrawTexture(t, v[0][0], v[0][1], tpd); break;
             case Draw::Strip:
-                if (split == 0) QRV_HoriTextureStrip(t, a[0], a[2], a[3], b[0], b[2], b[3], c[1]);
-                else QRV_VertTextureStrip(t, a[1], a[2], a[3], b[1], b[2], b[3], c[0]);
+                if (split == 0) QRV_HoriTextureStrip(t, v[0][0], v[0][2], v[0][3], v[1][0], v[1][2], v[1][3], v[2][1]);
+                else QRV_VertTextureStrip(t, v[0][1], v[0][2], v[0][3], v[1][1], v[1][2], v[1][3], v[2][0]);
                 break;
         }
+#undef XYUV
     }
 };
 

@@ -20,8 +20,7 @@ using Textured = PolygonTest;
 
 // A w x h canvas of `dest` pixels, the texture drawn on it at (x, 0).
 Canvas DrawOver(Texture& tex, void* tpd, int format, uint32_t dest, int w, int h = 1, int x = 0) {
-    Canvas c(w, h, format);
-    c.Select();
+    Target c(w, h, format);
     Fill(c, dest);
     QRV_DrawTexture(&tex, x, 0, tpd);
     return c;
@@ -69,8 +68,7 @@ TEST_F(Textured, UnknownAndFreedHandlesActAsNull) {
 
 // Textures whose fields do not describe a readable picture draw nothing.
 TEST_F(Textured, UnusableTexturesDrawNothing) {
-    Canvas c(8, 8, 4);
-    c.Select();
+    Target c(8, 8, 4);
     TpdHandle t;
     Texture tex(4, 4, 4, Pixels(16, 0x123456));
     using Desc = QrvSurfaceDesc;
@@ -93,12 +91,8 @@ TEST_F(Textured, UnusableTexturesDrawNothing) {
 
 TEST_F(Textured, SpriteDrawModeEffectLists) {
     const uint32_t c = 0x123456;
-    struct Case {
-        int32_t flags;
-        uint32_t tint;
-        int32_t value, masked, filtered, gouraud;
-        Pixels effects;  // number, arg1, arg2, arg3 of each entry
-    };
+    // The effects: number, arg1, arg2 and arg3 of each entry.
+    struct Case { int32_t flags; uint32_t tint; int32_t value, masked, filtered, gouraud; Pixels effects; };
     const int32_t all = 0x40 | 0x400 | 0x1000 | 0x2000 | 0x10000 | 0x20000 | 0x4000 | 0x80 | 0x100 | 0x200;
     const Case cases[] = {
         {0, 0xFFFFFF, 9, 0, 0, 0, {}},
@@ -173,10 +167,7 @@ TEST_F(Textured, TexelEffects) {
 // One texel 0x12C08040 (format-5 texture, unmasked) over 0x406080 as each
 // destination holds it, for every output type and destination format.
 TEST_F(Textured, OutputTypesPerFormat) {
-    struct Case {
-        int format;
-        uint32_t dest, want[5];  // replace, blend at 64, half, add, subtract
-    };
+    struct Case { int format; uint32_t dest, want[5]; };  // replace, blend at 64, half, add, subtract
     const Case cases[] = {
         {1, 0x4310, {0xC408, 0x634E, 0x838C, 0xFF18, 0x0008}},
         {2, 0x2190, {0x6208, 0x31AE, 0x41CC, 0x7F98, 0x0008}},
@@ -247,8 +238,7 @@ TEST_F(Textured, MaskCompressionAndTheMaskedFlag) {
 TEST_F(Textured, SamplingAndClamping) {
     Texture tex(4, 1, 4, {0x10, 0x20, 0x30, 0x40});
     TpdHandle t;
-    Canvas c(8, 2, 4);
-    c.Select();
+    Target c(8, 2, 4);
     QRV_QuadT(&tex, 0, 0, 0, 0, 8, 0, 3, 0, 8, 1, 3, 0, 0, 1, 0, 0, t);
     EXPECT_EQ(PixelRow(c, 0), (Pixels{0x10, 0x10, 0x10, 0x20, 0x20, 0x20, 0x30, 0x30}));
     QRV_DrawSpriteQuad(&tex, 0, 0, 0, 0, 8, 0, 9, -5, 8, 1, 3, 0, 0, 1, 0, 0, t, 0);
@@ -295,8 +285,7 @@ TEST_F(Textured, BilinearAtTheEdges) {
 
 TEST_F(Textured, GouraudColourLine) {
     Texture tex(4, 4, 4, Pixels(16, 0xFFFFFF));
-    Canvas c(8, 8, 4);
-    c.Select();
+    Target c(8, 8, 4);
     TpdHandle t(0x80, 0xFFFFFF, 0, 0);  // modulate by the colour line
     QRV_DrawSpriteRGBQuad(&tex, 0, 0, 0, 0, 0x808080, 8, 0, 3, 0, 0x808080, 8, 8, 3, 3, 0x808080, 0, 8, 0, 3,
                           0x808080, t, 1);
@@ -317,8 +306,7 @@ TEST_F(Textured, TextureStrips) {
     Pixels texels;
     for (uint32_t i = 1; i <= 8; ++i) texels.push_back(0x010203u * i);
     Texture tex(8, 2, 3, texels), wide(8, 1, 4, texels);
-    Canvas c(8, 8, 3);
-    c.Select();
+    Target c(8, 8, 3);
     QRV_HoriTextureStrip(&tex, 0, 0, 0, 4, 0x40000, 0, 0);
     QRV_HoriTextureStrip(&tex, 4, 0x40000, 0, 0, 0, 0, 1);  // ends swapped
     QRV_SetBufferViewPort(2, 0, 6, 8);

@@ -86,7 +86,8 @@ inline ViewRect RandomDrawingSetup(std::mt19937& rng, Canvas& c) {
     QRV_SetBufferViewPort(v.left, v.top, v.right, v.bottom);
     QRV_SetInkAlpha(static_cast<int32_t>(rng() % 256));
     QRV_SetMMXState(static_cast<int32_t>(rng() & 1));
-    qrv::SetKernelSet(rng() & 1 ? qrv::KernelSet::Sse2 : qrv::KernelSet::Scalar);
+    const std::vector<qrv::KernelSet> sets = AllSets();
+    qrv::SetKernelSet(sets[rng() % sets.size()]);
     return v;
 }
 

@@ -90,7 +90,8 @@ struct RandomDraw {
             case Draw::Quad: QRV_QuadT(t, XYUV(0), XYUV(1), XYUV(2), XYUV(3), tpd); break;
             case Draw::Sprite: QRV_DrawSpriteQuad(t, XYUV(0), XYUV(1), XYUV(2), XYUV(3), tpd, split); break;
             case Draw::SpriteRgb:
-                QRV_DrawSpriteRGBQuad(t, XYUV(0), rgb[0], XYUV(1), rgb[1], XYUV(2), rgb[2], XYUV(3), rgb[3], tpd, split);
+                QRV_DrawSpriteRGBQuad(t, XYUV(0), rgb[0], XYUV(1), rgb[1], XYUV(2), rgb[2], XYUV(3), rgb[3], tpd,
+                                      split);
                 break;
             case Draw::Texture: QRV_DrawTexture(t, v[0][0], v[0][1], tpd); break;
             case Draw::Strip:

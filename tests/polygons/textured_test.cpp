@@ -59,8 +59,7 @@ TEST_F(Textured, UnknownAndFreedHandlesActAsNull) {
         TPD_AddTexelEffect(bad, 10, nullptr, nullptr, 0, 0, 0, 0);
         EXPECT_EQ(TPD_Free(bad), 0);
     }
-    EXPECT_EQ(notATpd[0], 1);
-    EXPECT_EQ(notATpd[3], 1);
+    EXPECT_EQ(std::vector<int32_t>(notATpd, notATpd + 4), std::vector<int32_t>(4, 1));
     Texture tex(2, 2, 4, {1, 2, 3, 4});
     EXPECT_EQ(DrawOver(tex, h, 4, 0, 4).Get(0, 0), 0u);
     for (int i = 1; i < 300; i += 2) TPD_Free(many[i]);
@@ -187,7 +186,7 @@ TEST_F(Textured, OutputTypesPerFormat) {
                     Canvas c = DrawOver(tex, t, k.format, k.dest, 11, 1, 1);
                     Pixels want(11, k.want[type - 1]);
                     want.front() = want.back() = k.dest;
-                    EXPECT_EQ(PixelRow(c, 0), want) << "format " << k.format << " type " << type;
+                    EXPECT_EQ(PixelRow(c, 0), want) << k.format << " type " << type << " set " << int(set);
                 }
 }
 
@@ -208,7 +207,8 @@ TEST_F(Textured, FormatFiveAlphaThresholds) {
                 TpdHandle t(1, 0xFFFFFF, 0, 0);
                 TPD_SetOutputEffect(t, type, 0, 100);
                 Canvas c = DrawOver(tex, t, format, want[0], 5);
-                EXPECT_EQ(PixelRow(c, 0), Pixels(want.begin() + 1, want.end())) << format << " type " << type;
+                EXPECT_EQ(PixelRow(c, 0), Pixels(want.begin() + 1, want.end()))
+                    << format << " type " << type << " set " << int(set);
             }
 }
 
@@ -242,8 +242,7 @@ TEST_F(Textured, SamplingAndClamping) {
     QRV_QuadT(&tex, 0, 0, 0, 0, 8, 0, 3, 0, 8, 1, 3, 0, 0, 1, 0, 0, t);
     EXPECT_EQ(PixelRow(c, 0), (Pixels{0x10, 0x10, 0x10, 0x20, 0x20, 0x20, 0x30, 0x30}));
     QRV_DrawSpriteQuad(&tex, 0, 0, 0, 0, 8, 0, 9, -5, 8, 1, 3, 0, 0, 1, 0, 0, t, 0);
-    EXPECT_EQ(qrv::PolyU[1], 3);
-    EXPECT_EQ(qrv::PolyV[1], 0);
+    EXPECT_EQ(std::pair(qrv::PolyU[1], qrv::PolyV[1]), std::pair(3, 0));
     EXPECT_EQ(PixelRow(c, 0), (Pixels{0x10, 0x10, 0x20, 0x20, 0x30, 0x30, 0x30, 0x40}));
     c.Clear(0);
     QRV_DrawSpriteQuad(&tex, 0, 0, 0, 0, 8, 0, 3, 0, 8, 1, 3, 0, 0, 1, 0, 0, t, 2);
@@ -277,8 +276,7 @@ TEST_F(Textured, BilinearAtTheEdges) {
         // texel itself is dropped from the runs.
         int32_t runs[4];
         EXPECT_EQ(qrv::FetchTexelsBilinearCompressed(keyed.desc, out, runs, 2, {0x8000, 0, 0x8000, 0}), 2);
-        EXPECT_EQ(runs[0], 0);
-        EXPECT_EQ(runs[1], 1);
+        EXPECT_EQ(std::pair(runs[0], runs[1]), std::pair(0, 1));
         EXPECT_EQ(out[0], 0x00202020u);
     }
 }

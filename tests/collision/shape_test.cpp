@@ -56,7 +56,7 @@ TEST_F(Shapes, CrossingsStaySortedAfterEqualOnes) {
 }
 
 TEST_F(Shapes, EdgesBufferOneCrossingPerRow) {
-    // The crossings of rows 0..6.
+    // rows: the crossings buffered on rows 0..6.
     struct Case { const char* name; float x1, y1, x2, y2; int32_t top, bottom; std::vector<std::vector<float>> rows; };
     const Case cases[] = {
         // The first row's x is the top end's own, with no sub-row correction.

@@ -2,8 +2,10 @@
 // record count, and the buffers refused input leaves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -13,23 +15,15 @@
 namespace qrvtest {
 namespace {
 
-using Words = std::vector<int32_t>;
+using SpanBuilders = CollisionTest;
 
-class SpanBuilders : public ::testing::Test {
-protected:
-    void SetUp() override { QRV_Init_Lib(); }
-};
+QrvOcclusionEntry* Entries(Words& w) { return reinterpret_cast<QrvOcclusionEntry*>(w.data()); }
+QrvSpanCollisionHeader* AsHeader(Words& w) { return reinterpret_cast<QrvSpanCollisionHeader*>(w.data()); }
 
 TEST_F(SpanBuilders, ExactWordsOfSmallShapes) {
     // shape: 'R' rect, 'E' ellipse, 'L' line (their four arguments), 'P' polygon
     // (x, y pairs; count overrides their number when set).
-    struct Case {
-        const char* name;
-        char shape;
-        Words args;
-        Words expected;
-        int count = 0;
-    };
+    struct Case { const char* name; char shape; Words args, expected; int count = 0; };
     const Case cases[] = {
         {"rect, corners swapped", 'R', {10, 5, 2, 8}, {3, 5, 8, 5, 2, 10, 6, 2, 10, 7, 2, 10}},
         {"rect, no rows", 'R', {1, 4, 9, 4}, {0, 4, 4}},
@@ -84,8 +78,7 @@ TEST_F(SpanBuilders, RectReturnsTheEndOfItsRecordsAndEllipseItsBuffer) {
 // upward; the headers then count only the rows written.
 TEST_F(SpanBuilders, PolygonHeaderMatchesTheRowsWritten) {
     std::mt19937 rng(7);
-    std::uniform_int_distribution<int32_t> coord(-40, 40);
-    std::uniform_int_distribution<int32_t> n(2, 8);
+    std::uniform_int_distribution<int32_t> coord(-40, 40), n(2, 8);
     int convex = 0;
     for (int iter = 0; iter < 2000; ++iter) {
         Vertices v;
@@ -94,8 +87,8 @@ TEST_F(SpanBuilders, PolygonHeaderMatchesTheRowsWritten) {
         SpanBuf buf(100);
         CreateSpanCollision_Polygon(v.words, count, buf.Header());
         const QrvSpanCollisionHeader& h = *buf.Header();
-        int32_t minY = v.words[8], maxY = v.words[8];
-        for (int i = 1; i < count; ++i) minY = std::min(minY, v.words[8 + i]), maxY = std::max(maxY, v.words[8 + i]);
+        const int32_t minY = *std::min_element(v.words + 8, v.words + 8 + count);
+        const int32_t maxY = *std::max_element(v.words + 8, v.words + 8 + count);
         ASSERT_EQ(h.top, minY);
         ASSERT_LE(h.count, maxY - minY);
         ASSERT_EQ(h.bottom, h.top + h.count);
@@ -107,28 +100,22 @@ TEST_F(SpanBuilders, PolygonHeaderMatchesTheRowsWritten) {
         QRV_SpanBufferCollisionPolygon(v.words, count, tex.Header(), 0);
         ASSERT_EQ(tex.Header()->top, h.top);
         ASSERT_EQ(tex.Header()->bottom, h.bottom);
-        const QrvTexturedSpanRecord& end = tex.Records()[h.count];
-        ASSERT_EQ(end.y | end.left | end.leftU | end.leftV | end.right | end.rightU | end.rightV, 0);
+        ASSERT_EQ(tex.Record(h.count), Words(7, 0));
     }
     EXPECT_GT(convex, 0);
 }
 
-// The described column loop of a shallow line, in 64 bits, against which the
-// builder's run skipping is checked.
+// The column loop of a shallow line, step by step in 64 bits, against which
+// the builder's run skipping is checked.
 Words ShallowLineByColumns(int32_t xa, int32_t ya, int32_t xb, int32_t yb) {
-    const int64_t dx = int64_t{xb} - xa, dy = int64_t{yb} - ya;
-    const int64_t step = dy * 16384 / dx;
-    int64_t y = int64_t{ya} * 16384 + 0x2000;
-    int64_t row = y / 16384, runStart = xa;
+    const int64_t step = (int64_t{yb} - ya) * 16384 / (int64_t{xb} - xa);
+    int64_t y = int64_t{ya} * 16384 + 0x2000, row = y / 16384, runStart = xa;
     Words records;
-    for (int64_t k = xa; k <= xb; ++k) {
+    for (int64_t k = xa; k <= xb; ++k, y += step)
         if (y / 16384 != row) {
             records.insert(records.end(), {int32_t(row), int32_t(runStart), int32_t(k + 1)});
-            row = y / 16384;
-            runStart = k;
+            row = y / 16384, runStart = k;
         }
-        y += step;
-    }
     if (runStart < xb) records.insert(records.end(), {int32_t(y / 16384), int32_t(runStart), int32_t(xb + 3)});
     return records;
 }
@@ -162,25 +149,19 @@ TEST_F(SpanBuilders, EndsOfTheRange) {
         ASSERT_GE(buf.words[0], 0);
         ASSERT_LE(buf.words[0], 6);
         EXPECT_TRUE(buf.UntouchedFrom(buf.words[0] + 1));
-        std::vector<int32_t> out(4 * 32, kMarker);
-        const int32_t n = CreateOcclusionMapFromSpanCollision(buf.Header(), 7, 3,
-                                                              reinterpret_cast<QrvOcclusionEntry*>(out.data()));
-        EXPECT_EQ(out[4 * n], kMarker);
+        Words out(4 * 32, kMarker);
+        EXPECT_EQ(out[4 * CreateOcclusionMapFromSpanCollision(buf.Header(), 7, 3, Entries(out))], kMarker);
     }
 }
 
 // Occlusion entries (kind, first cell, last cell, band) for 4 x 4 cells.
 TEST_F(SpanBuilders, OcclusionBands) {
-    struct Case {
-        const char* name;
-        Words buffer;
-        Words expected;
-    };
     auto rect = [](int top, int bottom, int left, int right) {
         Words w{bottom - top, top, bottom};
         for (int y = top; y < bottom; ++y) w.insert(w.end(), {y, left, right});
         return w;
     };
+    struct Case { const char* name; Words buffer, expected; };
     const Case cases[] = {
         // The first band's inner extent starts at 0: partial only. The middle
         // band has full cells 1..2; the last band gets its whole extent.
@@ -194,20 +175,16 @@ TEST_F(SpanBuilders, OcclusionBands) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Words buf = c.buffer;
-        std::vector<int32_t> out(64, kMarker);
-        const int32_t n = CreateOcclusionMapFromSpanCollision(reinterpret_cast<QrvSpanCollisionHeader*>(buf.data()), 4,
-                                                              4, reinterpret_cast<QrvOcclusionEntry*>(out.data()));
+        Words buf = c.buffer, out(64, kMarker);
+        const int32_t n = CreateOcclusionMapFromSpanCollision(AsHeader(buf), 4, 4, Entries(out));
         ASSERT_EQ(n * 4, static_cast<int32_t>(c.expected.size()));
         EXPECT_EQ(Words(out.begin(), out.begin() + 4 * n), c.expected);
         EXPECT_EQ(out[4 * n], kMarker);
     }
-    Words buf = rect(2, 10, 3, 13);
-    std::vector<int32_t> out(64, kMarker);
-    auto* entries = reinterpret_cast<QrvOcclusionEntry*>(out.data());
-    auto* header = reinterpret_cast<QrvSpanCollisionHeader*>(buf.data());
-    EXPECT_EQ(CreateOcclusionMapFromSpanCollision(header, 0, 4, entries), 0);
-    EXPECT_EQ(CreateOcclusionMapFromSpanCollision(header, 4, -1, entries), 0);
+    // Cells of no width or height map nothing.
+    Words buf = rect(2, 10, 3, 13), out(64, kMarker);
+    EXPECT_EQ(CreateOcclusionMapFromSpanCollision(AsHeader(buf), 0, 4, Entries(out)), 0);
+    EXPECT_EQ(CreateOcclusionMapFromSpanCollision(AsHeader(buf), 4, -1, Entries(out)), 0);
     EXPECT_EQ(out[0], kMarker);
 }
 

@@ -14,14 +14,19 @@
 namespace qrvtest {
 
 inline constexpr int32_t kMarker = 0x5A5A5A5A;
+using Words = std::vector<int32_t>;
+
+struct CollisionTest : ::testing::Test {
+    void SetUp() override { QRV_Init_Lib(); }
+};
 
 // A span collision buffer of `records` records, every word the marker.
 struct SpanBuf {
-    std::vector<int32_t> words;
+    Words words;
     explicit SpanBuf(int records = 64) : words(3 + 3 * records, kMarker) {}
     QrvSpanCollisionHeader* Header() { return reinterpret_cast<QrvSpanCollisionHeader*>(words.data()); }
     // The header and the first n records, as words.
-    std::vector<int32_t> Head(int n) const { return {words.begin(), words.begin() + 3 + 3 * n}; }
+    Words Head(int n) const { return {words.begin(), words.begin() + 3 + 3 * n}; }
     // True when no word after the first n records was written.
     bool UntouchedFrom(int n) const {
         for (size_t i = 3 + 3 * n; i < words.size(); ++i)
@@ -37,6 +42,11 @@ struct TexturedBuf {
         : bytes(sizeof(QrvTexturedSpanHeader) + records * sizeof(QrvTexturedSpanRecord), 0x5A) {}
     QrvTexturedSpanHeader* Header() { return reinterpret_cast<QrvTexturedSpanHeader*>(bytes.data()); }
     QrvTexturedSpanRecord* Records() { return reinterpret_cast<QrvTexturedSpanRecord*>(Header() + 1); }
+    // Record i's seven words.
+    Words Record(int i) {
+        const QrvTexturedSpanRecord& r = Records()[i];
+        return {r.y, r.left, r.leftU, r.leftV, r.right, r.rightU, r.rightV};
+    }
 };
 
 // A host vertex list: x, y, u and v arrays of eight, 32 bytes apart.
@@ -45,10 +55,7 @@ struct Vertices {
     Vertices() = default;
     Vertices(std::initializer_list<std::array<int32_t, 4>> xyuv) {
         int i = 0;
-        for (const auto& p : xyuv) {
-            words[i] = p[0], words[8 + i] = p[1], words[16 + i] = p[2], words[24 + i] = p[3];
-            ++i;
-        }
+        for (const auto& p : xyuv) words[i] = p[0], words[8 + i] = p[1], words[16 + i] = p[2], words[24 + i++] = p[3];
     }
 };
 

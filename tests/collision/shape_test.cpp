@@ -2,6 +2,7 @@
 // buffered row by row, and the pairs turned into spans or strips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -13,16 +14,12 @@
 namespace qrvtest {
 namespace {
 
-using Words = std::vector<int32_t>;
-
-// A row table for 32 rows and a node pool of 64 nodes, all marker words, the
-// free offset at 12.
+// A row table for 32 empty rows, the free offset at 12, and a node pool of 64
+// nodes, all marker words.
 struct ShapeBuffers {
-    Words rows = Words(33, kMarker);
-    Words pool = Words(3 * 64, kMarker);
+    Words rows = Words(33, 0), pool = Words(3 * 64, kMarker);
     ShapeBuffers() {
         rows[0] = 12;
-        for (int y = 0; y < 32; ++y) rows[1 + y] = 0;
         Shape_Set_Buffers(rows.data(), pool.data());
     }
     ~ShapeBuffers() { Shape_Set_Buffers(nullptr, nullptr); }
@@ -40,10 +37,7 @@ struct ShapeBuffers {
     }
 };
 
-class Shapes : public ::testing::Test {
-protected:
-    void SetUp() override { QRV_Init_Lib(); }
-};
+using Shapes = CollisionTest;
 
 TEST_F(Shapes, CrossingsStaySortedAfterEqualOnes) {
     ShapeBuffers s;
@@ -62,12 +56,8 @@ TEST_F(Shapes, CrossingsStaySortedAfterEqualOnes) {
 }
 
 TEST_F(Shapes, EdgesBufferOneCrossingPerRow) {
-    struct Case {
-        const char* name;
-        float x1, y1, x2, y2;
-        int32_t top, bottom;
-        std::vector<std::vector<float>> rows;  // rows 0..6
-    };
+    // rows: the crossings buffered on rows 0..6.
+    struct Case { const char* name; float x1, y1, x2, y2; int32_t top, bottom; std::vector<std::vector<float>> rows; };
     const Case cases[] = {
         // The first row's x is the top end's own, with no sub-row correction.
         {"down", 2, 1.5f, 6, 5.5f, 0, 32, {{}, {}, {2}, {3}, {4}, {5}, {}}},
@@ -113,13 +103,11 @@ TEST_F(Shapes, DrawClampsToTheViewportAndEmptiesTheRows) {
     Shape_BufferEdge(0, 0, 0, 8, 0, 8);     // left edge at x 0
     Shape_BufferEdge(20, 0, 4, 8, 0, 8);    // right edge from 20 to 6 over rows 0..7
     QRV_Draw_Shape_Span_Buffer(s.rows.data() + 1, 0, 0xFF123456, 1);
-    for (int y = 0; y < 8; ++y) {
+    for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x) {
-            const int right = std::min(12, 20 - 2 * y);
-            const bool inside = y >= 1 && y < 6 && x >= 2 && x < right;
+            const bool inside = y >= 1 && y < 6 && x >= 2 && x < std::min(12, 20 - 2 * y);
             ASSERT_EQ(c.Get(x, y), inside ? 0xFF123456u : 0u) << x << "," << y;
         }
-    }
     for (int y = 1; y < 6; ++y) EXPECT_EQ(s.rows[1 + y], 0);
     EXPECT_NE(s.rows[1 + 0], 0);  // outside the viewport: left as it was
     EXPECT_TRUE(c.GuardsIntact());

@@ -2,6 +2,7 @@
 // not meet, in both kernel sets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -21,59 +22,48 @@ struct Texture {
     Canvas c;
     uint32_t key;
     Texture(int size, int format) : c(size, size, format), key(format == 1 ? 0xF81F : format == 2 ? 0x7C1F : 0xFF00FF) {
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) c.Set(x, y, key);
+        for (int i = 0; i < size * size; ++i) c.Set(i % size, i / size, key);
     }
     void Opaque(int x, int y) { c.Set(x, y, 0x001234); }
-    void Select() { QRV_SetSrcBuffer(c.Base(), c.pitch, c.format); }
-};
-
-struct KernelSets : ::testing::TestWithParam<qrv::KernelSet> {
-    void SetUp() override {
-        QRV_Init_Lib();
-        qrv::SetKernelSet(GetParam());
-    }
-    void TearDown() override { qrv::SetKernelSet(qrv::KernelSet::Sse2); }
 };
 
 // The buffer of a size x size sprite quad at (x, y) over the texture.
 void SpriteSpans(TexturedBuf& buf, Texture& t, int x, int y, int size) {
-    t.Select();
+    QRV_SetSrcBuffer(t.c.Base(), t.c.pitch, t.c.format);
     Vertices v = SpriteQuad(x, y, size, size);
     QRV_SpanBufferCollisionPolygon(v.words, 4, buf.Header(), kKeyArgb);
 }
 
-TEST(TexturedSpans, QuadWords) {
-    QRV_Init_Lib();
+using TexturedSpans = CollisionTest;
+
+struct KernelSets : CollisionTest, ::testing::WithParamInterface<qrv::KernelSet> {
+    void SetUp() override { CollisionTest::SetUp(), qrv::SetKernelSet(GetParam()); }
+    void TearDown() override { qrv::SetKernelSet(qrv::KernelSet::Sse2); }
+};
+
+TEST_F(TexturedSpans, QuadWords) {
     Texture t(8, QRV_FORMAT_32);
     TexturedBuf buf;
     SpriteSpans(buf, t, 3, 2, 4);
     const QrvTexturedSpanHeader& h = *buf.Header();
-    EXPECT_EQ(h.top, 2);
-    EXPECT_EQ(h.bottom, 6);
     EXPECT_EQ(h.base, t.c.Base());
-    EXPECT_EQ(h.format, QRV_FORMAT_32);
-    EXPECT_EQ(h.pitch, t.c.pitch);
-    EXPECT_EQ(h.key, 0xFF00FFu);
+    EXPECT_EQ((Words{h.top, h.bottom, h.format, h.pitch, int32_t(h.key)}), (Words{2, 6, 4, t.c.pitch, 0xFF00FF}));
     // Each chain keeps its own vertex's texel: the right end of the top row
     // is texel 4, half a texel in. A zero record closes the list.
-    for (int y = 0; y <= 4; ++y) {
-        const QrvTexturedSpanRecord& r = buf.Records()[y];
+    for (int y = 0; y < 4; ++y) {
         const int32_t v = 0x8000 + y * 0x10000;
-        const std::vector<int32_t> expected =
-            y < 4 ? std::vector<int32_t>{2 + y, 3, 0x8000, v, 7, 0x48000, v} : std::vector<int32_t>(7, 0);
-        EXPECT_EQ((std::vector<int32_t>{r.y, r.left, r.leftU, r.leftV, r.right, r.rightU, r.rightV}), expected);
+        EXPECT_EQ(buf.Record(y), (Words{2 + y, 3, 0x8000, v, 7, 0x48000, v})) << y;
     }
-    EXPECT_EQ(buf.Records()[5].y, 0x5A5A5A5A);
+    EXPECT_EQ(buf.Record(4), Words(7, 0));
+    EXPECT_EQ(buf.Records()[5].y, kMarker);
 
     // Too many vertices: an empty buffer closed at once.
     TexturedBuf refused;
     Vertices v = SpriteQuad(0, 0, 4, 4);
     QRV_SpanBufferCollisionPolygon(v.words, 9, refused.Header(), kKeyArgb);
-    EXPECT_EQ(refused.Header()->top, 0);
-    EXPECT_EQ(refused.Header()->bottom, 0);
+    EXPECT_EQ(refused.Header()->top | refused.Header()->bottom, 0);
     EXPECT_EQ(refused.Records()[0].y | refused.Records()[0].right, 0);
-    EXPECT_EQ(refused.Records()[1].y, 0x5A5A5A5A);
+    EXPECT_EQ(refused.Records()[1].y, kMarker);
 }
 
 // Sprites of every texel size meet where their opaque texels share a screen
@@ -104,39 +94,29 @@ TEST_P(KernelSets, TexturedPairsAgreeWithAPixelTest) {
 }
 
 TEST_P(KernelSets, FilledSpansAgainstTexels) {
+    const int32_t cases[][5] = {  // the rect's corners, whether it meets the texel
+        {0, 0, 40, 40, 1}, {29, 16, 31, 18, 1}, {28, 16, 30, 18, 1}, {0, 14, 40, 18, 1},
+        {30, 0, 40, 40, 0},   // right of it
+        {29, 16, 30, 18, 0},  // one column overlap is not examined
+        {0, 14, 40, 17, 0},   // on the rect's last record, which is never examined
+    };
     for (int format : {QRV_FORMAT_565, QRV_FORMAT_24, QRV_FORMAT_32}) {
-        SCOPED_TRACE(format);
         Texture t(16, format);
         t.Opaque(9, 6);
         TexturedBuf tex;
         SpriteSpans(tex, t, 20, 10, 16);  // the opaque texel at (29, 16)
-        struct Case {
-            int x1, y1, x2, y2;
-            int32_t expected;
-        };
-        const Case cases[] = {
-            {0, 0, 40, 40, 1},
-            {29, 16, 31, 18, 1},
-            {30, 0, 40, 40, 0},  // right of it
-            {28, 16, 30, 18, 1},
-            {29, 16, 30, 18, 0},  // one column overlap is not examined
-            {0, 14, 40, 17, 0},   // on the rect's last record, which is never examined
-            {0, 14, 40, 18, 1},
-        };
-        for (const Case& c : cases) {
+        for (const auto& [x1, y1, x2, y2, expected] : cases) {
             SpanBuf rect;
-            CreateSpanCollision_Rect(rect.Header(), c.x1, c.y1, c.x2, c.y2);
-            EXPECT_EQ(QRV_CompareFilledToTexturedSpans(rect.Header(), tex.Header()), c.expected)
-                << c.x1 << "," << c.y1 << " " << c.x2 << "," << c.y2;
+            CreateSpanCollision_Rect(rect.Header(), x1, y1, x2, y2);
+            EXPECT_EQ(QRV_CompareFilledToTexturedSpans(rect.Header(), tex.Header()), expected)
+                << format << ": " << x1 << "," << y1 << " " << x2 << "," << y2;
         }
     }
 }
 
-TEST(TexturedSpans, BadHeadersReadNothingTheyDoNotDescribe) {
-    QRV_Init_Lib();
+TEST_F(TexturedSpans, BadHeadersReadNothingTheyDoNotDescribe) {
     Texture t(16, QRV_FORMAT_32);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) t.Opaque(x, y);
+    for (int i = 0; i < 256; ++i) t.Opaque(i % 16, i / 16);
     // Buffers sized for their 16 rows and the closing record, whose headers
     // claim 1000 rows: nothing past the closing record is read.
     TexturedBuf a(17), b(17);
@@ -163,8 +143,7 @@ TEST(TexturedSpans, BadHeadersReadNothingTheyDoNotDescribe) {
     EXPECT_EQ(QRV_CompareFilledToTexturedSpans(nullptr, b.Header()), 0);
 }
 
-TEST(TexturedSpans, EdgesOfAllRowsButTheLast) {
-    QRV_Init_Lib();
+TEST_F(TexturedSpans, EdgesOfAllRowsButTheLast) {
     Texture t(8, QRV_FORMAT_32);
     TexturedBuf buf;
     SpriteSpans(buf, t, 2, 1, 4);  // rows 1..4, columns 2..5

@@ -1,5 +1,7 @@
+// Gouraud spans per format and mode, Gouraud polygons and strips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -7,7 +9,6 @@
 #include "polygons/edge_walk.h"
 #include "polygons/gouraud_spans.h"
 #include "polygons/poly_test_util.h"
-#include "primitives/span_test_util.h"
 
 using namespace qrvtest;
 using qrv::SpanRecord;
@@ -16,31 +17,21 @@ namespace {
 
 SpanRecord GouraudSpan(int y, int x0, int x1, uint32_t left, uint32_t right) {
     SpanRecord r = Span(y, x0, x1);
-    r.leftAttr[0] = static_cast<int32_t>(left);
-    r.rightAttr[0] = static_cast<int32_t>(right);
+    r.leftAttr[0] = static_cast<int32_t>(left), r.rightAttr[0] = static_cast<int32_t>(right);
     return r;
 }
 
 constexpr int kGouraudModes[] = {1, 2, 32, 64, 128, 2048, 4096};
 
-class Gouraud : public ::testing::Test {
-protected:
-    SettingsGuard guard;
+struct Gouraud : PolygonTest {
     Canvas canvas{32, 24, 4};
-    void SetUp() override {
-        QRV_Init_Lib();
-        canvas.Select();
-    }
+    void SetUp() override { PolygonTest::SetUp(), canvas.Select(); }
 };
 
 // Each channel's integer part cut to the field width; the pixels either side
 // of the span keep their bytes.
 TEST_F(Gouraud, SpanChannelReductionPerFormat) {
-    struct Case {
-        int format;
-        uint32_t left, right;
-        std::vector<uint32_t> want;
-    };
+    struct Case { int format; uint32_t left, right; std::vector<uint32_t> want; };
     // Red 0 -> 0xFF over 4 pixels: integer parts 0, 63, 127, 191.
     const Case cases[] = {{1, 0x000000, 0x0000FF, {0, 3, 7, 11, 15, 19, 23, 27}},
                           {1, 0x000010, 0xFF0010, {0x0002, 0x3802, 0x7802, 0xB802}},
@@ -50,13 +41,13 @@ TEST_F(Gouraud, SpanChannelReductionPerFormat) {
                           {5, 0x000010, 0xFF0010, {0x000010, 0x3F0010, 0x7F0010, 0xBF0010}}};
     for (const Case& k : cases) {
         const int n = static_cast<int>(k.want.size());
-        Canvas c(n + 2, 1, k.format);
+        Target c(n + 2, 1, k.format);
         c.Clear(0xFF);
-        c.Select();
         const SpanRecord r = GouraudSpan(0, 1, n + 1, k.left, k.right);
         qrv::DrawGouraudSpans(&r, 1, 0, 1);
-        for (int x = 0; x < n + 2; ++x)
-            EXPECT_EQ(c.Get(x, 0), x == 0 || x > n ? PixelMask(k.format) : k.want[x - 1]) << k.format << " " << x;
+        std::vector<uint32_t> want = k.want;
+        want.insert(want.begin(), PixelMask(k.format)), want.push_back(PixelMask(k.format));
+        EXPECT_EQ(PixelRow(c, 0), want) << k.format;
     }
 }
 
@@ -64,14 +55,13 @@ TEST_F(Gouraud, SpanChannelReductionPerFormat) {
 // combine per channel and clear the top byte; modes without a Gouraud renderer
 // draw nothing.
 TEST_F(Gouraud, SpanBlendingModesCombinePerChannelAndClearTheTopByte) {
-    Canvas c(4, 1, 5);
-    c.Select();
+    Target c(4, 1, 5);
     const SpanRecord r = GouraudSpan(0, 0, 4, 0x000010, 0xFF0010);
     const uint32_t cases[][2] = {{32, 0x005F4048}, {64, 0x00BF8090}, {128, 0x00418070}, {2048, 0x001F0008},
                                  {4096, 0},        {0, 0xFF808080},  {8, 0xFF808080},   {16, 0xFF808080},
                                  {256, 0xFF808080}, {512, 0xFF808080}, {1024, 0xFF808080}, {8192, 0xFF808080}};
     for (const auto& [mode, pixel1] : cases) {
-        for (int x = 0; x < 4; ++x) c.Set(x, 0, 0xFF808080);
+        Fill(c, 0xFF808080);
         qrv::DrawGouraudSpans(&r, 1, 0, static_cast<int32_t>(mode));
         EXPECT_EQ(c.Get(1, 0), pixel1) << "mode " << mode;
     }
@@ -80,8 +70,8 @@ TEST_F(Gouraud, SpanBlendingModesCombinePerChannelAndClearTheTopByte) {
 // Equal ends go to the flat span filler, with its pixels (top bytes included).
 TEST_F(Gouraud, SpanEqualEndsGiveTheSpanFillersPixels) {
     std::mt19937 rng(5);
-    for (int format : kAllFormats) {
-        for (int mode : kGouraudModes) {
+    for (int format : kAllFormats)
+        for (int mode : kGouraudModes)
             for (int mmx : {0, 1}) {
                 QRV_SetMMXState(mmx);
                 Canvas a(20, 1, format);
@@ -94,48 +84,45 @@ TEST_F(Gouraud, SpanEqualEndsGiveTheSpanFillersPixels) {
                 const bool shortcut = mode != 32 ? (mode > 2 || format >= 4) : format <= 2;
                 if (!shortcut || (other & mask) != (colour & mask)) continue;
                 a.Select();
-                const SpanRecord g = GouraudSpan(0, 3, 17, colour, other);
+                const SpanRecord g = GouraudSpan(0, 3, 17, colour, other), f = Span(0, 3, 17);
                 qrv::DrawGouraudSpans(&g, 1, 0, mode);
                 b.Select();
-                const SpanRecord f = Span(0, 3, 17);
                 qrv::FillSpans(&f, 1, qrv::ForBuffer(colour, format), mode);
                 EXPECT_TRUE(a.storage == b.storage) << "format " << format << " mode " << mode << " mmx " << mmx;
             }
-        }
-    }
 }
 
-// The packed bodies give the plain bodies' pixels.
+// The packed bodies give the plain bodies' pixels, in every packed set.
 TEST_F(Gouraud, SpanPackedBodiesMatchPlainBodies) {
-    if (!qrv::HavePackedKernels()) GTEST_SKIP();
     std::mt19937 rng(99);
-    for (int format : kAllFormats) {
+    for (int format : kAllFormats)
         for (int mode : kGouraudModes) {
             Canvas plain(310, 6, format);
             plain.Randomise(rng);
-            Canvas packed = plain;
+            const auto before = plain.storage;
             std::vector<SpanRecord> spans;
             for (int i = 0; i < 60; ++i) {
                 const int x0 = static_cast<int>(rng() % 310);
                 const int x1 = std::min(310, x0 + static_cast<int>(rng() % 301) - 4);
                 spans.push_back(GouraudSpan(static_cast<int>(rng() % 6), x0, x1, rng() & 0xFFFFFF, rng() & 0xFFFFFF));
             }
-            for (Canvas* c : {&plain, &packed}) {
-                qrv::SetKernelSet(c == &plain ? qrv::KernelSet::Scalar : qrv::KernelSet::Sse2);
-                c->Select();
+            for (qrv::KernelSet set : AllSets()) {
+                Canvas c(310, 6, format);
+                c.storage = before;
+                qrv::SetKernelSet(set);
+                c.Select();
                 qrv::DrawGouraudSpans(spans.data(), static_cast<int32_t>(spans.size()), 0, mode);
+                ASSERT_TRUE(c.GuardsIntact());
+                if (set == qrv::KernelSet::Scalar) plain = c;
+                EXPECT_TRUE(plain.storage == c.storage) << format << " mode " << mode << " set " << int(set);
             }
-            ASSERT_TRUE(packed.GuardsIntact());
-            EXPECT_TRUE(plain.storage == packed.storage) << "format " << format << " mode " << mode;
         }
-    }
 }
 
 // Equal vertex colours render as the flat quad; a flat quad's slots shaded
 // with other colours keep its outline; top bytes of vertex colours are ignored.
 TEST_F(Gouraud, PolygonSharesTheFlatOutline) {
-    Canvas flat(32, 24, 4);
-    flat.Select();
+    Target flat(32, 24, 4);
     QRV_Quad(1, 1, 14, 3, 11, 11, 2, 8, 0x00345678, 2);
     canvas.Select();
     QRV_QuadG(1, 1, 0xFF345678, 14, 3, 0x345678, 11, 11, 0x7F345678, 2, 8, 0x345678, 2);
@@ -176,8 +163,7 @@ TEST_F(Gouraud, Strips) {
     QRV_HoriGouraudStrip(10, 0x000000, 20, 0xFF0000, 3);
     EXPECT_EQ(RowExtent(canvas, 3), "11..19");  // column 10 is black
     EXPECT_EQ(canvas.Get(19, 3), 0x00E50000u);  // 9 * (255 << 16) / 10
-    Canvas swapped(32, 24, 4);
-    swapped.Select();
+    Target swapped(32, 24, 4);
     QRV_HoriGouraudStrip(20, 0xFF0000, 10, 0x000000, 3);
     EXPECT_TRUE(swapped.storage == canvas.storage);
 
@@ -194,8 +180,7 @@ TEST_F(Gouraud, Strips) {
     EXPECT_EQ(canvas.Get(5, 5), 0u);
 
     for (int format : kAllFormats) {
-        Canvas c(4, 8, format);
-        c.Select();
+        Target c(4, 8, format);
         QRV_VertGouraudStrip(0, 0xFFFFFF, 8, 0xFFFFFF, 2);
         QRV_HoriGouraudStrip(0, 0xFFFFFF, 2, 0xFFFFFF, 0);
         EXPECT_EQ(RowExtent(c, 7), "2..2") << format;

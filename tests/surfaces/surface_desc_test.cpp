@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <random>
 #include <vector>
 
-#include "support/canvas.h"
-#include "surfaces/surface.h"
+#include "surfaces/test_surface.h"
 
 namespace {
 
@@ -17,11 +15,11 @@ QrvSurfaceDesc* DescOver(Canvas& c) { return QRV_AllocSurfaceDesc(c.format, c.Ba
 
 TEST(SurfaceDesc, RecordFields) {
     const int32_t pitches[][2] = {{1280, 0}, {1024, 10}, {1, 0}, {1 << 23, 23}, {1 << 24, 0}, {-1024, 0}};
-    for (const auto& p : pitches) {
+    for (const auto& [pitch, shift] : pitches) {
         int pixels;
-        QrvSurfaceDesc* d = QRV_AllocSurfaceDesc(4, &pixels, p[0], 640, 480);
-        EXPECT_EQ(d->pitchShift, uint32_t(p[1])) << p[0];
+        QrvSurfaceDesc* d = QRV_AllocSurfaceDesc(4, &pixels, pitch, 640, 480);
         auto view = [d] { return std::vector{d->viewLeft, d->viewTop, d->viewRight, d->viewBottom}; };
+        EXPECT_EQ(d->pitchShift, uint32_t(shift)) << pitch;
         EXPECT_EQ(d->maskColour, 0u);
         EXPECT_EQ(view(), (std::vector{0, 0, 640, 480}));
         EXPECT_EQ(QRV_SetSurfaceDescVP(d, 100, 50, 10, 5), d);
@@ -48,8 +46,8 @@ TEST(SurfaceDesc, PeekAndPokeFollowTheViewAndTheFormat) {
         canvas.Set(5, 4, c.stored);
         canvas.Set(6, 4, c.stored);
         EXPECT_EQ(QRV_PeekSurface(d, 5, 4), c.peeked) << c.format;
-        for (auto xy : {std::pair{6, 4}, {5, 5}, {1, 1}, {2, 0}})
-            EXPECT_EQ(QRV_PeekSurface(d, xy.first, xy.second), 0u) << "outside the view";
+        for (auto [x, y] : {std::pair{6, 4}, {5, 5}, {1, 1}, {2, 0}})
+            EXPECT_EQ(QRV_PeekSurface(d, x, y), 0u) << "outside the view";
         uint32_t strip[3] = {};
         QRV_PeekPixelStrip(d, 4, 7, 4, strip);
         EXPECT_EQ(strip[1] + strip[2], 2 * c.peeked) << "strips do not clip";
@@ -113,43 +111,41 @@ TEST(SurfaceDesc, PokePixelStripModes) {
 }
 
 // Per channel: t + floor((b - t) * f / 256) along x, then between the rows;
-// neighbours repeat at the right and bottom edges.
+// neighbours repeat at the right and bottom edges; the view is ignored.
 TEST(SurfaceDesc, BilinearSamplesMatchTheChannelRule) {
     std::mt19937 rng(17);
     constexpr int kW = 5, kH = 3;
     for (int format : qrvtest::kAllFormats) {
-        Canvas canvas(kW, kH, format);
-        canvas.Randomise(rng);
-        QrvSurfaceDesc* d = DescOver(canvas);
-        QRV_SetSurfaceDescVP(d, 1, 1, 2, 2);  // sampling ignores the view
-        auto ch = [&](int x, int y, int shift) {
-            return int(qrv::PeekPixelNC(d, std::min(x, kW - 1), std::min(y, kH - 1)) >> shift & 255);
-        };
+        qrvtest::Surface s(kW, kH, format);
+        s.canvas.Randomise(rng);
+        QRV_SetSurfaceDescVP(s.desc, 1, 1, 2, 2);
+        const std::vector<uint32_t> p = s.Peeks();
+        auto ch = [&](int x, int y, int shift) { return int(p[std::min(y, kH - 1) * kW + std::min(x, kW - 1)] >> shift & 255); };
         auto lerp = [](int a, int b, int f) { return a + int(std::floor((b - a) * f / 256.0)); };
         for (int i = 0; i < 2000; ++i) {
             const int32_t fx = int32_t(rng() % (kW << 16)), fy = int32_t(rng() % (kH << 16));
             const int x = fx >> 16, y = fy >> 16, u = fx >> 8 & 255, v = fy >> 8 & 255;
             uint32_t expected = 0;
-            for (int s = 0; s < 32; s += 8)
-                expected |= uint32_t(lerp(lerp(ch(x, y, s), ch(x + 1, y, s), u),
-                                          lerp(ch(x, y + 1, s), ch(x + 1, y + 1, s), u), v)) << s;
-            ASSERT_EQ(qrv::SampleSurfaceBilinear(d, fx, fy), expected) << format << " at " << fx << "," << fy;
+            for (int sh = 0; sh < 32; sh += 8)
+                expected |= uint32_t(lerp(lerp(ch(x, y, sh), ch(x + 1, y, sh), u),
+                                          lerp(ch(x, y + 1, sh), ch(x + 1, y + 1, sh), u), v)) << sh;
+            ASSERT_EQ(qrv::SampleSurfaceBilinear(s.desc, fx, fy), expected) << format << " at " << fx << "," << fy;
         }
-        EXPECT_TRUE(canvas.GuardsIntact());
-        QRV_FreeSurfaceDesc(d);
+        EXPECT_TRUE(s.canvas.GuardsIntact());
     }
 }
 
 TEST(SurfaceDesc, OwnedSurfaces) {
+    // format, pitch, width, height, made
     const int cases[][5] = {{4, 16, 4, 3, 1}, {1, 9, 4, 2, 1}, {4, 0, 4, 3, 0}, {4, 16, 0, 3, 0},
                             {4, 16, 4, 0, 0}, {4, 15, 4, 3, 0}, {0, 16, 4, 3, 0}};
-    for (const auto& c : cases) {
-        QrvSurfaceDesc* d = qrv::CreateOwnedSurface(c[0], c[1], c[2], c[3]);
-        ASSERT_EQ(d != nullptr, c[4] == 1) << c[0] << " " << c[1] << " " << c[2] << "x" << c[3];
+    for (const auto& [format, pitch, w, h, made] : cases) {
+        QrvSurfaceDesc* d = qrv::CreateOwnedSurface(format, pitch, w, h);
+        ASSERT_EQ(d != nullptr, made == 1) << format << " " << pitch << " " << w << "x" << h;
         if (!d) continue;
-        EXPECT_EQ(QRV_PeekSurface(d, c[2] - 1, c[3] - 1), 0u);
-        QRV_PokeSurface(d, c[2] - 1, c[3] - 1, 0xFFFFFFFF);
-        EXPECT_NE(QRV_PeekSurface(d, c[2] - 1, c[3] - 1), 0u);
+        EXPECT_EQ(QRV_PeekSurface(d, w - 1, h - 1), 0u);
+        QRV_PokeSurface(d, w - 1, h - 1, 0xFFFFFFFF);
+        EXPECT_NE(QRV_PeekSurface(d, w - 1, h - 1), 0u);
         EXPECT_EQ(qrv::DestroyOwnedSurface(d), 1);
     }
     EXPECT_EQ(qrv::DestroyOwnedSurface(nullptr), 0);

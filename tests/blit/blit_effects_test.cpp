@@ -37,13 +37,8 @@ uint32_t Expected(Op op, int format, uint32_t s, uint32_t x, bool againstBlend, 
 // format the mode does not serve or a destination whose pixels have another
 // size (it would be written past its rows).
 TEST_F(BlitTest, EveryEffectModeAndFormat) {
-    struct Case {
-        int mode;
-        Op op;
-        int useBlend;
-        bool writesBack, destIsOldSource;
-        int formats;  // bit n: format n served
-    };
+    // formats: bit n set where format n is served.
+    struct Case { int mode; Op op; int useBlend; bool writesBack, destIsOldSource; int formats; };
     // The last four are served in no format: left alone.
     constexpr Case kCases[] = {
         {1, kCut, 0, true, true, 0x16},      {32, kMix, 1, false, false, 0x16},   {33, kMix, 0, true, true, 0x16},
@@ -72,13 +67,13 @@ TEST_F(BlitTest, EveryEffectModeAndFormat) {
                     const uint32_t with = c.useBlend == 1 ? b.Get(x, y) : RGBForBuffer(colour, format);
                     return Expected(c.op, format, s0.Get(x, y), with, c.useBlend == 1, state == 1);
                 };
-                const auto where = ::testing::Message() << "mode " << c.mode << " format " << format << " mmx " << state;
+                SCOPED_TRACE(::testing::Message() << "mode " << c.mode << " format " << format << " mmx " << state);
                 ASSERT_TRUE(PixelsAre(s, 0, 0, 23, 6, [&](int x, int y) {
                     return served && c.writesBack ? result(x, y) : s0.Get(x, y);
-                })) << where << " (source)";
+                })) << "source";
                 ASSERT_TRUE(PixelsAre(d, 0, 0, 23, 6, [&](int x, int y) {
                     return !served ? d0.Get(x, y) : c.destIsOldSource ? s0.Get(x, y) : result(x, y);
-                })) << where;
+                }));
                 EXPECT_TRUE(d.GuardsIntact());
             }
     }

@@ -117,24 +117,22 @@ TEST_F(BlitTest, ClippedBlitsStayAlignedAndSkipTheMaskColour) {
                     int cl = std::max(l, dx), ct = std::max(t, dy);
                     int cr = std::min(r, dx + x2 - x1), cb = std::min(b, dy + y2 - y1);
                     if (kind == 2 && (s.bpp != d.bpp || src == 3 || src == 5)) cr = cl;  // the add serves 1, 2 and 4
-                    const std::string where = "dst " + std::to_string(dst) + " src " + std::to_string(src) +
-                                              " state " + std::to_string(state) + " flags " + std::to_string(flags) +
-                                              " kind " + std::to_string(kind);
-                    ASSERT_TRUE(UnchangedOutside(d, before.Snapshot(), cl, ct, cr, cb)) << where;
-                    ASSERT_TRUE(d.GuardsIntact() && s.GuardsIntact()) << where;
+                    SCOPED_TRACE(::testing::Message() << "dst " << dst << " src " << src << " state " << state
+                                                      << " flags " << flags << " kind " << kind);
+                    ASSERT_TRUE(UnchangedOutside(d, before.Snapshot(), cl, ct, cr, cb));
+                    ASSERT_TRUE(d.GuardsIntact() && s.GuardsIntact());
                     const int ox = x1 - dx, oy = y1 - dy;  // source = destination + offset
                     if (kind == 2) {
-                        ASSERT_TRUE(UnchangedOutside(s, srcOriginal, cl + ox, ct + oy, cr + ox, cb + oy)) << where;
-                        ASSERT_TRUE(PixelsAre(d, cl, ct, cr, cb, [&](int x, int y) { return s.Get(x + ox, y + oy); }))
-                            << where;
+                        ASSERT_TRUE(UnchangedOutside(s, srcOriginal, cl + ox, ct + oy, cr + ox, cb + oy));
+                        ASSERT_TRUE(PixelsAre(d, cl, ct, cr, cb, [&](int x, int y) { return s.Get(x + ox, y + oy); }));
                         continue;
                     }
-                    ASSERT_EQ(s.Snapshot(), srcOriginal) << where;
+                    ASSERT_EQ(s.Snapshot(), srcOriginal);
                     if ((flags & 1) && src == 5 && dst != 5) continue;  // alpha blends, tested above
                     ASSERT_TRUE(PixelsAre(d, cl, ct, cr, cb, [&](int x, int y) {
                         const uint32_t p = s.Get(x + ox, y + oy);
                         return (flags & 1) && p == key ? before.Get(x, y) : Converted(dst, src, p);
-                    })) << where;
+                    }));
                 }
             }
     }
@@ -194,16 +192,16 @@ TEST_F(BlitTest, ExtremeAndRejectedRectangles) {
                     if (mode == 0) {
                         EXPECT_NE(expected.second, dstBefore);
                     }
-                    const std::string where = "format " + std::to_string(format) + " mode " + std::to_string(mode) +
-                                              " flags " + std::to_string(flags) + " packed " + std::to_string(packed);
+                    SCOPED_TRACE(::testing::Message() << "format " << format << " mode " << mode << " flags " << flags
+                                                      << " packed " << packed);
                     for (const auto& r : kClipped)
-                        EXPECT_TRUE(blit(r) == expected) << where << " x1 " << r[0] << " y1 " << r[1];
+                        EXPECT_TRUE(blit(r) == expected) << "x1 " << r[0] << " y1 " << r[1];
                     for (const auto& r : kNothing)
-                        EXPECT_TRUE(blit(r) == untouched) << where << " " << r[0] << "," << r[1] << " " << r[2]
-                                                          << "," << r[3] << " to " << r[4] << "," << r[5];
-                    EXPECT_TRUE(blit(kReference, 6) == untouched) << where << " source format 6";
-                    EXPECT_TRUE(blit(kReference, 0, true) == untouched) << where << " no source";
-                    EXPECT_TRUE(blit(kReference, 0, false, -1) == untouched) << where << " destination format 0";
+                        EXPECT_TRUE(blit(r) == untouched) << r[0] << "," << r[1] << " " << r[2] << "," << r[3] << " to "
+                                                          << r[4] << "," << r[5];
+                    EXPECT_TRUE(blit(kReference, 6) == untouched) << "source format 6";
+                    EXPECT_TRUE(blit(kReference, 0, true) == untouched) << "no source";
+                    EXPECT_TRUE(blit(kReference, 0, false, -1) == untouched) << "destination format 0";
                 }
         }
 }
@@ -225,7 +223,8 @@ TEST_F(BlitTest, OverlappingCopyWithinOneBuffer) {
                 for (const auto& [x1, y1, x2, y2, ox, oy] : moves) {
                     Canvas c(800, 32, format);
                     const uint32_t key = RGBForBuffer(mask, format);
-                    FillWith(c, 0, 0, 800, 32, [&](int x, int y) { return (x * 3 + y) % 7 ? uint32_t(y * 800 + x + 1) : key; });
+                    FillWith(c, 0, 0, 800, 32,
+                             [&](int x, int y) { return (x * 3 + y) % 7 ? uint32_t(y * 800 + x + 1) : key; });
                     Canvas original = c;
                     c.Select();
                     SelectSource(c);
@@ -233,7 +232,8 @@ TEST_F(BlitTest, OverlappingCopyWithinOneBuffer) {
                     ASSERT_TRUE(PixelsAre(c, x1 + ox, y1 + oy, x2 + ox, y2 + oy, [&](int x, int y) {
                         const uint32_t p = original.Get(x - ox, y - oy);
                         return flags == 1 && p == key ? original.Get(x, y) : p;
-                    })) << "set " << int(set) << " format " << format << " flags " << flags << " move " << ox << "," << oy;
+                    })) << "set " << int(set) << " format " << format << " flags " << flags << " move " << ox << ","
+                        << oy;
                 }
     }
 }
@@ -255,7 +255,8 @@ TEST_F(BlitTest, ShortRowsCopyExactly) {
             QRV_Blit(sx, 0, sx + w, 4, dx, 1, 0, 0);
             EXPECT_TRUE(PixelsAre(dst, dx, 1, dx + w, 5, [&](int x, int y) { return src.Get(x - dx + sx, y - 1); }))
                 << format << " width " << w;
-            EXPECT_TRUE(UnchangedOutside(dst, before, dx, 1, dx + w, 5) && dst.GuardsIntact()) << format << " width " << w;
+            EXPECT_TRUE(UnchangedOutside(dst, before, dx, 1, dx + w, 5) && dst.GuardsIntact())
+                << format << " width " << w;
         }
     }
 }

@@ -81,7 +81,8 @@ TEST_F(BlitTest, TileMapsMatchTheCellByCellPicture) {
                 (hit ? QRV_Rect_Hit_Tile_Array : QRV_Blit_Tile_Array)(recs, m.map.data(), m.cols, rows, kTile, kTile,
                                                                      m.x0, m.y0, kKey);
             DrawExpected(expected, sheet.c, m, hit);
-            const bool solidCell = std::any_of(m.map.begin(), m.map.end(), [](int t) { return t >= 0 && kRecords[t].kind == 0; });
+            const bool solidCell =
+                std::any_of(m.map.begin(), m.map.end(), [](int t) { return t >= 0 && kRecords[t].kind == 0; });
             EXPECT_EQ(result, hit ? (solidCell ? 1 : 0) : 1) << m.name;
             EXPECT_TRUE(PixelsAre(dst, 0, 0, 64, 48, [&](int x, int y) { return expected.Get(x, y); }))
                 << m.name << (hit ? " (hit)" : "");
@@ -92,11 +93,7 @@ TEST_F(BlitTest, TileMapsMatchTheCellByCellPicture) {
 // Sizes, counts and positions that describe nothing drawable, including cells
 // that only wrapping 32-bit arithmetic would bring onto the screen.
 TEST_F(BlitTest, DegenerateTileMapsDrawNothing) {
-    struct Bad {
-        const char* name;
-        std::vector<int32_t> map;
-        int cols, rows, tileWidth, tileHeight, x0, y0;
-    };
+    struct Bad { const char* name; std::vector<int32_t> map; int cols, rows, tileWidth, tileHeight, x0, y0; };
     const Bad cases[] = {
         {"no rows", {0}, 1, 0, kTile, kTile, 0, 0},
         {"negative rows", {0}, 1, -3, kTile, kTile, 0, 0},
@@ -118,7 +115,8 @@ TEST_F(BlitTest, DegenerateTileMapsDrawNothing) {
         EXPECT_EQ(QRV_Blit_Tile_Array(nullptr, map, b.cols, b.rows, b.tileWidth, b.tileHeight, b.x0, b.y0, kKey), 1)
             << b.name;
         // Without a record table the hit test has nothing to test.
-        EXPECT_EQ(QRV_Rect_Hit_Tile_Array(nullptr, map, b.cols, b.rows, b.tileWidth, b.tileHeight, b.x0, b.y0, kKey), 0);
+        EXPECT_EQ(QRV_Rect_Hit_Tile_Array(nullptr, map, b.cols, b.rows, b.tileWidth, b.tileHeight, b.x0, b.y0, kKey), 0)
+            << b.name;
         EXPECT_EQ(dst.storage, before) << b.name;
     }
 }
@@ -139,14 +137,7 @@ uint32_t BlockPixel(int format, char row, int x, int y) {
 }
 
 TEST(MapBlock, CopiesClassifiesAndStaysInBothSurfaces) {
-    struct BlockCase {
-        const char* name;
-        int format;
-        const char* rows;
-        int view[4];
-        int x1, y1, x2, y2, dx, dy;
-        int expected;
-    };
+    struct BlockCase { const char* name; int format; const char* rows; int view[4], x1, y1, x2, y2, dx, dy, expected; };
     const BlockCase kBlocks[] = {
         {"all key", 4, "......", {0, 0, 8, 6}, 0, 0, 8, 6, 1, 1, -1},
         {"rows all key or all opaque", 4, ".oo.o.", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 0},
@@ -168,7 +159,8 @@ TEST(MapBlock, CopiesClassifiesAndStaysInBothSurfaces) {
     };
     for (const BlockCase& b : kBlocks) {
         Canvas src(8, 6, b.format), dst(12, 10, b.format);
-        FillWith(src, 0, 0, 8, 6, [&](int x, int y) { return RGBForBuffer(BlockPixel(b.format, b.rows[y], x, y), b.format); });
+        FillWith(src, 0, 0, 8, 6,
+                 [&](int x, int y) { return RGBForBuffer(BlockPixel(b.format, b.rows[y], x, y), b.format); });
         dst.Clear(0x33);
         const Canvas before = dst;
         QrvSurfaceDesc* s = QRV_AllocSurfaceDesc(b.format, src.Base(), src.pitch, 8, 6);

@@ -81,7 +81,9 @@ std::vector<WriterCase> WriterCases() {
         {"Box sorts", [](R r) { return Scene_Write_Capture_Box(r, 66, 10, 20, 5, 8, 99, 0x12); }, 100,
          Head(3, 2, 66).Box(5, 8, 10, 20).Points({{5, 8}, {10, 20}}).Colours({0x12})},
         {"ShadeBox", [](R r) { return Scene_Write_Capture_ShadeBox(r, 2, 10, 8, 5, 20, 0, 0xA0, 0xA1, 0xA2, 0xA3); },
-         180, Head(4, 4, 2).Box(5, 8, 10, 20).Points({{5, 8}, {10, 8}, {10, 20}, {5, 20}}).Colours({0xA0, 0xA1, 0xA2, 0xA3})},
+         180,
+         Head(4, 4, 2).Box(5, 8, 10, 20).Points({{5, 8}, {10, 8}, {10, 20}, {5, 20}})
+             .Colours({0xA0, 0xA1, 0xA2, 0xA3})},
         {"Circle", [](R r) { return Scene_Write_Capture_Circle(r, 2, 10, 20, 6, 3, 0x33); }, 100,
          Head(5, 2, 2).Set(4, 6).Box(7, 17, 13, 23).Points({{10, 20}, {13, 23}}).Colours({0x33})},
         {"Ellipse", [](R r) { return Scene_Write_Capture_Ellipse(r, 2, 10, 20, 6, 4, 2, 0x44); }, 100,
@@ -102,7 +104,8 @@ std::vector<WriterCase> WriterCases() {
          Head(25, 3, 2).Points(tri).Colours({7, 7, 7}).Box(-4, 2, 8, 9)},
         {"TriG", [](R r) { return Scene_Write_Capture_TriG(r, 2, 1, 9, 0x70, 8, 2, 0x71, -4, 5, 0x72, 0, 2), r; }, 0,
          Head(26, 3, 2).Points(tri).Box(-4, 2, 8, 9).Colours({0x70, 0x71, 0x72})},
-        {"TriT", [](R r) { return Scene_Write_Capture_TriT(r, 2, 1, 9, 10, 11, 8, 2, 12, 13, -4, 5, 14, 15, 0, 9, 0), r; },
+        {"TriT",
+         [](R r) { return Scene_Write_Capture_TriT(r, 2, 1, 9, 10, 11, 8, 2, 12, 13, -4, 5, 14, 15, 0, 9, 0), r; },
          0, Head(27, 3, 2).Set(12, 9).Points(tri).UVs({{10, 11}, {12, 13}, {14, 15}})},
         {"Quad", [](R r) { return Scene_Write_Capture_Quad(r, 2, 0, 0, 9, 1, 8, 7, -1, 6, 0, 8, 2), r; }, 0,
          Head(30, 4, 2).Points(quad).Colours({8, 8, 8, 8}).Box(-1, 0, 9, 7)},
@@ -111,7 +114,9 @@ std::vector<WriterCase> WriterCases() {
          0, Head(31, 4, 2).Points(quad).Colours({0x90, 0x91, 0x92, 0x93})},
         // A textured quad shares the triangle's kind; the count tells them apart.
         {"QuadT",
-         [](R r) { return Scene_Write_Capture_QuadT(r, 2, 0, 0, 0, 1, 9, 1, 2, 3, 8, 7, 4, 5, -1, 6, 6, 7, 0, 9, 2), r; },
+         [](R r) {
+             return Scene_Write_Capture_QuadT(r, 2, 0, 0, 0, 1, 9, 1, 2, 3, 8, 7, 4, 5, -1, 6, 6, 7, 0, 9, 2), r;
+         },
          0, Head(27, 4, 2).Set(12, 9).Points(quad).UVs({{0, 1}, {2, 3}, {4, 5}, {6, 7}}).Box(-1, 0, 9, 7)},
         {"Poke_Bounding_Box sorts", [](R r) { return Scene_Poke_Bounding_Box(r, 10, 8, 5, 20); }, 0,
          Words().Box(5, 8, 10, 20)},

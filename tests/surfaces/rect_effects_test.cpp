@@ -18,7 +18,9 @@ using Effect = std::function<void(QrvSurfaceDesc*)>;
 // pixel at (x, y) read back. Lights are centred on (1, 1).
 TEST(RectEffects, PixelRules) {
     auto fade = [](int p) { return Effect([p](QrvSurfaceDesc* d) { QRV_FillRect_Fade(d, p); }); };
-    auto light = [](float i, float f) { return Effect([=](QrvSurfaceDesc* d) { QRV_FillRect_Light(d, 1, 1, i, f, 0); }); };
+    auto light = [](float i, float f) {
+        return Effect([=](QrvSurfaceDesc* d) { QRV_FillRect_Light(d, 1, 1, i, f, 0); });
+    };
     auto phong = [](float i, float f) {
         return Effect([=](QrvSurfaceDesc* d) { QRV_FillRect_PhongMap(d, 1, 1, 0x00FF8040, i, f, 0); });
     };
@@ -84,11 +86,14 @@ TEST(RectEffects, BlurSumsTheOriginalNeighbourhood) {
                     for (int shift = 0; shift < 32; shift += 8) {
                         int sum = 0;
                         for (int yy : {std::max(y - 1, 1), y, std::min(y + 1, 5)})
-                            for (int xx : {std::max(x - 1, 1), x, std::min(x + 1, 7)}) sum += before[yy * 9 + xx] >> shift & 255;
-                        c |= uint32_t(std::clamp(std::trunc(sum / double{std::min(amount, 255.0f)}), 0.0, 255.0)) << shift;
+                            for (int xx : {std::max(x - 1, 1), x, std::min(x + 1, 7)})
+                                sum += before[yy * 9 + xx] >> shift & 255;
+                        const double a = std::min(amount, 255.0f);
+                        c |= uint32_t(std::clamp(std::trunc(sum / a), 0.0, 255.0)) << shift;
                     }
                     qrv::PokePixelNC(expected.desc, x, y, c);
-                    ASSERT_EQ(s.canvas.Get(x, y), expected.canvas.Get(x, y)) << amount << " " << format << " at " << x << "," << y;
+                    ASSERT_EQ(s.canvas.Get(x, y), expected.canvas.Get(x, y))
+                        << amount << " " << format << " at " << x << "," << y;
                 }
             EXPECT_TRUE(qrvtest::UnchangedOutside(s.canvas, bytes, 1, 1, 8, 6));
         }

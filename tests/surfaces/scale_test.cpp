@@ -36,10 +36,11 @@ TEST(Scale, RowsEqualSingleSamples) {
                             for (int i = old; i < dw - old; ++i)
                                 qrv::PokePixelNC(want.desc, i, j,
                                                  mode & 1 ? qrv::SampleSurfaceBilinear(src.desc, i * stepX, j * stepY)
-                                                          : QRV_PeekSurface(src.desc, i * stepX >> 16, j * stepY >> 16));
-                        ASSERT_EQ(dst.canvas.storage, want.canvas.storage) << "set " << int(set) << " " << sw << "x" << sh
-                                                                           << " -> " << dw << "x" << dh << " formats " << sf
-                                                                           << "->" << df << " mode " << mode;
+                                                          : QRV_PeekSurface(src.desc, i * stepX >> 16,
+                                                                            j * stepY >> 16));
+                        ASSERT_EQ(dst.canvas.storage, want.canvas.storage)
+                            << "set " << int(set) << " " << sw << "x" << sh << " -> " << dw << "x" << dh << " formats "
+                            << sf << "->" << df << " mode " << mode;
                     }
     }
 }

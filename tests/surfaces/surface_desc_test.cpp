@@ -120,7 +120,9 @@ TEST(SurfaceDesc, BilinearSamplesMatchTheChannelRule) {
         s.canvas.Randomise(rng);
         QRV_SetSurfaceDescVP(s.desc, 1, 1, 2, 2);
         const std::vector<uint32_t> p = s.Peeks();
-        auto ch = [&](int x, int y, int shift) { return int(p[std::min(y, kH - 1) * kW + std::min(x, kW - 1)] >> shift & 255); };
+        auto ch = [&](int x, int y, int sh) {
+            return int(p[std::min(y, kH - 1) * kW + std::min(x, kW - 1)] >> sh & 255);
+        };
         auto lerp = [](int a, int b, int f) { return a + int(std::floor((b - a) * f / 256.0)); };
         for (int i = 0; i < 2000; ++i) {
             const int32_t fx = int32_t(rng() % (kW << 16)), fy = int32_t(rng() % (kH << 16));

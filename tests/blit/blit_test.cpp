@@ -158,7 +158,7 @@ TEST_F(BlitTest, ExtremeAndRejectedRectangles) {
         {kMin, 0, kMax, 64, kMin, -10},  {0, kMin, 64, kMax, -8, kMin},   {0, kMin, 4, kMax, 12, kMin + 10},
         {kMax, 0, kMin, 64, -8, -10},    {0, kMax, 64, kMin, -8, -10},    // reversed: a 32-bit width would be 1
         {0, 0, 64, 64, kMax, -10},       {0, 0, 64, 64, -8, kMin},        {0, 0, 8, 8, kMax - 3, 12},
-        {0, 0, 4, 4, kMin, kMin},        {0, 0, 4, 4, kMax, kMax},
+        {0, 0, 4, 4, kMin, kMin},        {0, 0, 4, 4, kMax, kMax},        {kMin, 0, kMax, 4, 12, 12},
         {0, 0, 4, 4, 41, 12}, {0, 0, 4, 4, 40, 12}, {0, 0, 4, 4, 12, 35}, {0, 0, 4, 4, 12, 34},  // right, below
         {0, 0, 4, 4, 3, 12},  {0, 0, 4, 4, 4, 12},  {0, 0, 4, 4, 12, 1},  {0, 0, 4, 4, 12, 2},   // left, above
         {4, 0, 4, 4, 12, 12}, {5, 0, 4, 4, 12, 12}, {0, 4, 4, 4, 12, 12}, {0, 5, 4, 4, 12, 12},  // no width, height

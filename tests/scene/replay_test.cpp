@@ -141,6 +141,8 @@ TEST_F(SceneReplay, UnreachableRecordsDrawNothing) {
     c.Select();
     const auto before = c.Snapshot();
     Texture texture(16, 16, 4);
+    std::mt19937 rng(5);
+    texture.canvas.Randomise(rng);
     gTexture = &texture;
     for (const ReplayKind& kind : Kinds()) {
         // x - INT32_MAX is below the 32-bit range; wrapped it would be x + 1.

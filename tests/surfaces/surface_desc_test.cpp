@@ -9,9 +9,7 @@
 
 namespace {
 
-using qrvtest::Canvas;
-
-QrvSurfaceDesc* DescOver(Canvas& c) { return QRV_AllocSurfaceDesc(c.format, c.Base(), c.pitch, c.width, c.height); }
+using qrvtest::Surface;
 
 TEST(SurfaceDesc, RecordFields) {
     const int32_t pitches[][2] = {{1280, 0}, {1024, 10}, {1, 0}, {1 << 23, 23}, {1 << 24, 0}, {-1024, 0}};
@@ -40,8 +38,9 @@ TEST(SurfaceDesc, PeekAndPokeFollowTheViewAndTheFormat) {
         {5, 0x018090A0, 0x018090A0, 0x00345678, 0x00345678},
     };
     for (const Case& c : cases) {
-        Canvas canvas(8, 6, c.format, 4);
-        QrvSurfaceDesc* d = DescOver(canvas);
+        Surface s(8, 6, c.format);
+        auto& canvas = s.canvas;
+        QrvSurfaceDesc* d = s.desc;
         QRV_SetSurfaceDescVP(d, 2, 1, 6, 5);
         canvas.Set(5, 4, c.stored);
         canvas.Set(6, 4, c.stored);
@@ -70,19 +69,16 @@ TEST(SurfaceDesc, PeekAndPokeFollowTheViewAndTheFormat) {
         QRV_PokeSurface(d, 1, 1, 0);
         EXPECT_EQ(QRV_PeekSurface(d, 0, 0), 0u);
         EXPECT_EQ(canvas.Snapshot(), wide);
-        QRV_FreeSurfaceDesc(d);
     }
     uint32_t out = 7;
     QRV_PokeSurface(nullptr, 0, 0, 1);
     QRV_PokeSurfaceNC(nullptr, 0, 0, 1);
     QRV_PeekPixelStrip(nullptr, 0, 1, 0, &out);
     qrv::PokePixelStrip(nullptr, &out, 1, 0, 0, 0, 0);
-    Canvas canvas(4, 1, 4);
-    QrvSurfaceDesc* d = DescOver(canvas);
-    QRV_PeekPixelStrip(d, 3, 3, 0, &out);
-    QRV_PeekPixelStrip(d, INT32_MAX, INT32_MIN, 0, &out);
+    Surface s(4, 1, 4);
+    QRV_PeekPixelStrip(s.desc, 3, 3, 0, &out);
+    QRV_PeekPixelStrip(s.desc, INT32_MAX, INT32_MIN, 0, &out);
     EXPECT_EQ(out + QRV_PeekSurface(nullptr, 0, 0) + qrv::SampleSurfaceBilinear(nullptr, 0, 0), 7u);
-    QRV_FreeSurfaceDesc(d);
 }
 
 TEST(SurfaceDesc, PokePixelStripModes) {
@@ -98,15 +94,13 @@ TEST(SurfaceDesc, PokePixelStripModes) {
         {2, 0, 0x0000, 0xFFFFFFFF, 0x7FFF},
     };
     for (const Case& c : cases) {
-        Canvas canvas(4, 2, c.format);
-        QrvSurfaceDesc* d = DescOver(canvas);
-        for (int x = 0; x < 4; ++x) canvas.Set(x, 1, c.stored);
-        const auto before = canvas.Snapshot();
+        Surface s(4, 2, c.format);
+        for (int x = 0; x < 4; ++x) s.canvas.Set(x, 1, c.stored);
+        const auto before = s.canvas.Snapshot();
         const uint32_t values[2] = {c.value, c.value};
-        qrv::PokePixelStrip(d, values, 2, 1, 1, kMask, c.mode);
-        EXPECT_EQ(canvas.Get(2, 1), c.expected) << c.format << " mode " << c.mode << " value " << std::hex << c.value;
-        EXPECT_TRUE(qrvtest::UnchangedOutside(canvas, before, 1, 1, 3, 2));
-        QRV_FreeSurfaceDesc(d);
+        qrv::PokePixelStrip(s.desc, values, 2, 1, 1, kMask, c.mode);
+        EXPECT_EQ(s.canvas.Get(2, 1), c.expected) << c.format << " mode " << c.mode << " value " << std::hex << c.value;
+        EXPECT_TRUE(qrvtest::UnchangedOutside(s.canvas, before, 1, 1, 3, 2));
     }
 }
 
@@ -116,7 +110,7 @@ TEST(SurfaceDesc, BilinearSamplesMatchTheChannelRule) {
     std::mt19937 rng(17);
     constexpr int kW = 5, kH = 3;
     for (int format : qrvtest::kAllFormats) {
-        qrvtest::Surface s(kW, kH, format);
+        Surface s(kW, kH, format);
         s.canvas.Randomise(rng);
         QRV_SetSurfaceDescVP(s.desc, 1, 1, 2, 2);
         const std::vector<uint32_t> p = s.Peeks();

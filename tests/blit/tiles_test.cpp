@@ -162,7 +162,7 @@ TEST(MapBlock, CopiesClassifiesAndStaysInBothSurfaces) {
         FillWith(src, 0, 0, 8, 6,
                  [&](int x, int y) { return RGBForBuffer(BlockPixel(b.format, b.rows[y], x, y), b.format); });
         dst.Clear(0x33);
-        const Canvas before = dst;
+        Canvas before = dst;
         QrvSurfaceDesc* s = QRV_AllocSurfaceDesc(b.format, src.Base(), src.pitch, 8, 6);
         QrvSurfaceDesc* d = QRV_AllocSurfaceDesc(b.format, dst.Base(), dst.pitch, 12, 10);
         QRV_SetSurfaceDescVP(s, b.view[0], b.view[1], b.view[2], b.view[3]);
@@ -176,7 +176,7 @@ TEST(MapBlock, CopiesClassifiesAndStaysInBothSurfaces) {
         EXPECT_TRUE(PixelsAre(dst, 0, 0, 12, 10, [&](int x, int y) {
             const int64_t sx = b.x1 + int64_t(x - b.dx), sy = b.y1 + int64_t(y - b.dy);
             if (w < 1 || w > 16 || x < b.dx || x - b.dx >= w || y < b.dy || sy >= b.y2)
-                return const_cast<Canvas&>(before).Get(x, y);
+                return before.Get(x, y);
             const bool inView = sx >= vl && sx < vr && sy >= vt && sy < vb;
             return inView ? src.Get(int(sx), int(sy)) : RGBForBuffer(BlockPixel(b.format, '.', 0, 0), b.format);
         })) << b.name;

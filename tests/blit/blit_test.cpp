@@ -171,8 +171,9 @@ TEST_F(BlitTest, ExtremeAndRejectedRectangles) {
         for (const int packed : {0, 1}) {
             QRV_SetMMXState(packed);
             qrv::SetKernelSet(packed ? qrv::KernelSet::Sse2 : qrv::KernelSet::Scalar);
-            for (const auto& [mode, useBlend] : kEffects)
+            for (const auto& effect : kEffects)
                 for (const int32_t flags : {0, 1}) {
+                    const int32_t mode = effect[0], useBlend = effect[1];
                     std::mt19937 rng(static_cast<uint32_t>(format * 7 + mode));
                     Canvas src(64, 64, format), blend(64, 64, format), dst(48, 40, format, 4);
                     src.Randomise(rng), blend.Randomise(rng), dst.Randomise(rng);
@@ -222,7 +223,8 @@ TEST_F(BlitTest, OverlappingCopyWithinOneBuffer) {
         qrv::SetKernelSet(set);
         for (int format : {1, 3, 4})
             for (int flags : {0, 1})
-                for (const auto& [x1, y1, x2, y2, ox, oy] : moves) {
+                for (const auto& move : moves) {
+                    const int x1 = move[0], y1 = move[1], x2 = move[2], y2 = move[3], ox = move[4], oy = move[5];
                     Canvas c(800, 32, format);
                     const uint32_t key = RGBForBuffer(mask, format);
                     FillWith(c, 0, 0, 800, 32,

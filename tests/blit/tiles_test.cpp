@@ -1,16 +1,13 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <climits>
 #include <random>
 #include <vector>
 
-#include "primitives/span_test_util.h"
-#include "support/canvas.h"
+#include "blit/blit_test_util.h"
 
 namespace {
 
-using qrvtest::Canvas;
+using namespace qrvtest;
 
 constexpr int kTile = 16, kTiles = 8;
 constexpr uint32_t kKey = 0x00FF00FF;
@@ -21,9 +18,10 @@ struct Sheet {
     Canvas c{kTile, kTile * kTiles, 4};
     Sheet() {
         std::mt19937 rng(7);
-        for (int y = 0; y < c.height; ++y)
-            for (int x = 0; x < kTile; ++x) c.Set(x, y, rng() % 5 == 0 ? kKey : 0x01000000u * (y / kTile) | y << 8 | x);
-        QRV_SetSrcBuffer(c.Base(), c.pitch, c.format);
+        FillWith(c, 0, 0, kTile, c.height, [&](int x, int y) {
+            return rng() % 5 == 0 ? kKey : 0x01000000u * (y / kTile) | y << 8 | x;
+        });
+        SelectSource(c);
     }
 };
 
@@ -35,49 +33,40 @@ struct MapCase {
     int viewLeft, viewTop, viewRight, viewBottom;
 };
 
+// Kinds: none, solid, sub-rectangles inside the tile and one reaching past it.
+const QrvTileRecord kRecords[kTiles] = {{0, 0, 0, 0, 0},  {-1, 0, 0, 16, 16}, {2, 0, 0, 16, 16},  {1, 3, 5, 9, 6},
+                                        {0, 4, 4, 8, 8},  {3, 4, 2, 12, 10},  {5, -2, 10, 20, 18}, {1, 8, 8, 8, 12}};
+
 // The cells as the map draws them, pixel by pixel, on a 64 x 48 picture.
-void DrawExpected(Canvas& out, const Canvas& sheet, const MapCase& m, const QrvTileRecord* recs, bool stopAtSolid) {
-    auto at = [&](int x, int y) { return const_cast<Canvas&>(sheet).Get(x, y); };
+void DrawExpected(Canvas& out, Canvas& sheet, const MapCase& m, bool stopAtSolid) {
     for (size_t i = 0; i < m.map.size(); ++i) {
         const int t = m.map[i];
         if (t < 0) continue;
         const int px = m.x0 + int(i) % m.cols * kTile, py = m.y0 + int(i) / m.cols * kTile;
-        QrvTileRecord r = recs ? recs[t] : QrvTileRecord{0, 0, 0, kTile, kTile};
+        QrvTileRecord r = m.records ? kRecords[t] : QrvTileRecord{0, 0, 0, kTile, kTile};
         if (r.kind < 0) continue;
         if (r.kind == 0) {
             if (stopAtSolid) return;
             r = {0, 0, 0, kTile, kTile};
         }
-        for (int y = r.y1; y < r.y2; ++y)
-            for (int x = r.x1; x < r.x2; ++x) {
-                const int dx = px + x, dy = py + y;
-                const uint32_t p = at(x, t * kTile + y);
-                if (dx < m.viewLeft || dx >= m.viewRight || dy < m.viewTop || dy >= m.viewBottom) continue;
-                if (r.kind > 0 && p == kKey) continue;
-                out.Set(dx, dy, p);
+        for (int y = std::max(r.y1, m.viewTop - py); y < std::min(r.y2, m.viewBottom - py); ++y)
+            for (int x = std::max(r.x1, m.viewLeft - px); x < std::min(r.x2, m.viewRight - px); ++x) {
+                const uint32_t p = sheet.Get(x, t * kTile + y);
+                if (r.kind == 0 || p != kKey) out.Set(px + x, py + y, p);
             }
     }
 }
 
-// Kinds: none, solid, sub-rectangles inside the tile and one reaching past it.
-const QrvTileRecord kRecords[kTiles] = {{0, 0, 0, 0, 0},  {-1, 0, 0, 16, 16}, {2, 0, 0, 16, 16}, {1, 3, 5, 9, 6},
-                                        {0, 4, 4, 8, 8},  {3, 4, 2, 12, 10},  {5, -2, 10, 20, 18}, {1, 8, 8, 8, 12}};
-
-const MapCase kMaps[] = {
-    {"whole view", {0, 1, -1, 2, 3, 4, 5, 6, 7, -5, 5, 0}, 4, 0, 0, false, 0, 0, 64, 48},
-    {"with records", {0, 1, -1, 2, 3, 4, 5, 6, 7, -5, 5, 0}, 4, 0, 0, true, 0, 0, 64, 48},
-    {"clipped on every side", {6, 5, 4, 3, 2, 1, 0, 7, 6, 5, 4, 3, 2, 1, 0, 2}, 4, -7, -9, true, 3, 2, 41, 30},
-    {"offset, one row", {5, 2, 6}, 3, 9, 30, true, 0, 0, 64, 48},
-};
-
-class TileTest : public ::testing::Test {
-protected:
-    qrvtest::SettingsGuard guard;
-    void SetUp() override { QRV_Init_Lib(); }
-};
-
-TEST_F(TileTest, MapsMatchTheCellByCellPicture) {
-    for (const bool hit : {false, true}) {
+// Blits and hit tests of whole maps against the cell-by-cell picture; the hit
+// test draws up to its first solid cell and reports it.
+TEST_F(BlitTest, TileMapsMatchTheCellByCellPicture) {
+    const MapCase kMaps[] = {
+        {"whole view", {0, 1, -1, 2, 3, 4, 5, 6, 7, -5, 5, 0}, 4, 0, 0, false, 0, 0, 64, 48},
+        {"with records", {0, 1, -1, 2, 3, 4, 5, 6, 7, -5, 5, 0}, 4, 0, 0, true, 0, 0, 64, 48},
+        {"clipped on every side", {6, 5, 4, 3, 2, 1, 0, 7, 6, 5, 4, 3, 2, 1, 0, 2}, 4, -7, -9, true, 3, 2, 41, 30},
+        {"offset, one row", {5, 2, 6}, 3, 9, 30, true, 0, 0, 64, 48},
+    };
+    for (const bool hit : {false, true})
         for (const MapCase& m : kMaps) {
             if (hit && !m.records) continue;
             Sheet sheet;
@@ -88,121 +77,56 @@ TEST_F(TileTest, MapsMatchTheCellByCellPicture) {
             QRV_SetBufferViewPort(m.viewLeft, m.viewTop, m.viewRight, m.viewBottom);
             const QrvTileRecord* recs = m.records ? kRecords : nullptr;
             const int rows = int(m.map.size()) / m.cols;
-            const int32_t result = hit ? QRV_Rect_Hit_Tile_Array(recs, m.map.data(), m.cols, rows, kTile, kTile,
-                                                                 m.x0, m.y0, kKey)
-                                       : QRV_Blit_Tile_Array(recs, m.map.data(), m.cols, rows, kTile, kTile, m.x0,
-                                                             m.y0, kKey);
-            DrawExpected(expected, sheet.c, m, recs, hit);
-            bool solidCell = false;
-            for (int t : m.map) solidCell |= t >= 0 && kRecords[t].kind == 0;
+            const int32_t result =
+                (hit ? QRV_Rect_Hit_Tile_Array : QRV_Blit_Tile_Array)(recs, m.map.data(), m.cols, rows, kTile, kTile,
+                                                                     m.x0, m.y0, kKey);
+            DrawExpected(expected, sheet.c, m, hit);
+            const bool solidCell =
+                std::any_of(m.map.begin(), m.map.end(), [](int t) { return t >= 0 && kRecords[t].kind == 0; });
             EXPECT_EQ(result, hit ? (solidCell ? 1 : 0) : 1) << m.name;
-            for (int y = 0; y < 48; ++y)
-                for (int x = 0; x < 64; ++x)
-                    ASSERT_EQ(dst.Get(x, y), expected.Get(x, y)) << m.name << (hit ? " (hit)" : "") << " at " << x
-                                                                 << "," << y;
+            EXPECT_TRUE(PixelsAre(dst, 0, 0, 64, 48, [&](int x, int y) { return expected.Get(x, y); }))
+                << m.name << (hit ? " (hit)" : "");
             EXPECT_TRUE(dst.GuardsIntact()) << m.name;
         }
-    }
-}
-
-// Tile rows are short: every width from 1 pixel to past the inline copy, at
-// odd destination columns, in each format.
-TEST_F(TileTest, ShortRowsCopyExactly) {
-    std::mt19937 rng(3);
-    for (int format : qrvtest::kAllFormats) {
-        Canvas src(64, 4, format, 3);
-        src.Randomise(rng);
-        QRV_SetSrcBuffer(src.Base(), src.pitch, format);
-        for (int w = 1; w <= 60; ++w) {
-            Canvas dst(80, 6, format, 1);
-            dst.Randomise(rng);
-            dst.Select();
-            const auto before = dst.Snapshot();
-            const int dx = w % 7, sx = w % 3;
-            QRV_Blit(sx, 0, sx + w, 4, dx, 1, 0, 0);
-            for (int y = 0; y < 4; ++y)
-                for (int x = 0; x < w; ++x)
-                    ASSERT_EQ(dst.Get(dx + x, 1 + y), src.Get(sx + x, y)) << format << " width " << w;
-            EXPECT_TRUE(qrvtest::UnchangedOutside(dst, before, dx, 1, dx + w, 5)) << format << " width " << w;
-            EXPECT_TRUE(dst.GuardsIntact());
-        }
-    }
 }
 
 // Sizes, counts and positions that describe nothing drawable, including cells
 // that only wrapping 32-bit arithmetic would bring onto the screen.
-TEST_F(TileTest, DegenerateMapsDrawNothing) {
-    struct Bad {
-        const char* name;
-        std::vector<int32_t> map;
-        int cols, rows, tileWidth, tileHeight, x0, y0;
-        bool nullMap;
-    };
+TEST_F(BlitTest, DegenerateTileMapsDrawNothing) {
+    struct Bad { const char* name; std::vector<int32_t> map; int cols, rows, tileWidth, tileHeight, x0, y0; };
     const Bad cases[] = {
-        {"no rows", {0}, 1, 0, kTile, kTile, 0, 0, false},
-        {"negative rows", {0}, 1, -3, kTile, kTile, 0, 0, false},
-        {"no columns", {0}, 0, 1, kTile, kTile, 0, 0, false},
-        {"negative columns", {0}, INT_MIN, 1, kTile, kTile, 0, 0, false},
-        {"zero tile size", {0, 1}, 2, 1, 0, 0, 0, 0, false},
-        {"negative tile size", {0, 1}, 2, 1, -kTile, -kTile, 20, 20, false},
-        {"null map", {}, 4, 4, kTile, kTile, 0, 0, true},
-        {"column past 2^32", {-1, -1, -1, -1, 0}, 5, 1, 1 << 30, kTile, 0, 0, false},
-        {"row past 2^32", {-1, -1, -1, -1, 0}, 1, 5, kTile, 1 << 30, 0, 0, false},
-        {"sheet row past 2^32", {1 << 28}, 1, 1, kTile, kTile, 0, 0, false},
+        {"no rows", {0}, 1, 0, kTile, kTile, 0, 0},
+        {"negative rows", {0}, 1, -3, kTile, kTile, 0, 0},
+        {"no columns", {0}, 0, 1, kTile, kTile, 0, 0},
+        {"negative columns", {0}, INT_MIN, 1, kTile, kTile, 0, 0},
+        {"zero tile size", {0, 1}, 2, 1, 0, 0, 0, 0},
+        {"negative tile size", {0, 1}, 2, 1, -kTile, -kTile, 20, 20},
+        {"null map", {}, 4, 4, kTile, kTile, 0, 0},
+        {"column past 2^32", {-1, -1, -1, -1, 0}, 5, 1, 1 << 30, kTile, 0, 0},
+        {"row past 2^32", {-1, -1, -1, -1, 0}, 1, 5, kTile, 1 << 30, 0, 0},
+        {"sheet row past 2^32", {1 << 28}, 1, 1, kTile, kTile, 0, 0},
     };
     Sheet sheet;
     for (const Bad& b : cases) {
         Canvas dst(64, 48, 4);
         dst.Select();
         const auto before = dst.Snapshot();
-        const int32_t* map = b.nullMap ? nullptr : b.map.data();
+        const int32_t* map = b.map.empty() ? nullptr : b.map.data();
         EXPECT_EQ(QRV_Blit_Tile_Array(nullptr, map, b.cols, b.rows, b.tileWidth, b.tileHeight, b.x0, b.y0, kKey), 1)
             << b.name;
         // Without a record table the hit test has nothing to test.
-        EXPECT_EQ(QRV_Rect_Hit_Tile_Array(nullptr, map, b.cols, b.rows, b.tileWidth, b.tileHeight, b.x0, b.y0, kKey), 0);
+        EXPECT_EQ(QRV_Rect_Hit_Tile_Array(nullptr, map, b.cols, b.rows, b.tileWidth, b.tileHeight, b.x0, b.y0, kKey), 0)
+            << b.name;
         EXPECT_EQ(dst.storage, before) << b.name;
     }
 }
-
-}  // namespace
-
-namespace {
 
 // Map blocks: a source surface of 8 x 6 pixels whose view may be smaller, a
 // destination surface of 12 x 10, and the block's classification. Each
 // character of rows is one source row: '.' all key, 'o' all opaque, 'm'
 // opaque but for one key pixel, 'h' all of coverage 0xFD, 'x' coverage 0xFD
 // but for two opaque pixels.
-struct BlockCase {
-    const char* name;
-    int format;
-    const char* rows;
-    int view[4];
-    int x1, y1, x2, y2, dx, dy;
-    int expected;
-};
-
 constexpr uint32_t kBlockKey = 0x40FF00FF;
-
-const BlockCase kBlocks[] = {
-    {"all key", 4, "......", {0, 0, 8, 6}, 0, 0, 8, 6, 1, 1, -1},
-    {"rows all key or all opaque", 4, ".oo.o.", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 0},
-    {"one mixed row", 4, "ooomoo", {0, 0, 8, 6}, 0, 0, 8, 6, 2, 3, 1},
-    {"opaque block inside the view", 4, "oooooo", {2, 1, 6, 5}, 2, 1, 6, 5, 0, 0, 0},
-    {"wholly outside the view", 4, "oooooo", {0, 0, 4, 3}, 4, 3, 8, 6, 0, 0, -1},
-    {"view cuts the sides: key fills in", 4, "oooooo", {2, 0, 6, 6}, 0, 0, 8, 2, 0, 0, 1},
-    {"view cuts the rows: key rows", 4, "oooooo", {0, 2, 8, 4}, 0, 0, 8, 6, 0, 0, 0},
-    {"block past the source surface", 4, "oooooo", {-4, -4, 40, 40}, -2, -1, 10, 8, 0, 0, 1},
-    {"block past the destination", 4, "oomooo", {0, 0, 8, 6}, 0, 0, 8, 6, 7, -2, 1},
-    {"5-6-5 key at its precision", 1, "......", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, -1},
-    {"24-bit key drops alpha", 3, "o.o.o.", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 0},
-    {"coverage below 0xFE is transparent", 5, "h.ohoh", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 0},
-    {"coverage mixes", 5, "h.oxoh", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 1},
-    {"no rows", 4, "oooooo", {0, 0, 8, 6}, 0, 3, 8, 3, 0, 0, -1},
-    {"rows upside down", 4, "oooooo", {0, 0, 8, 6}, 0, 5, 8, 1, 0, 0, -1},
-    {"no columns", 4, "oooooo", {0, 0, 8, 6}, 5, 0, 2, 6, 0, 0, -1},
-    {"width past 32 bits", 4, "oooooo", {0, 0, 8, 6}, INT_MIN, 0, INT_MAX, 6, 0, 0, -1},
-};
 
 uint32_t BlockPixel(int format, char row, int x, int y) {
     const char c = row == 'm' ? (x == 3 ? '.' : 'o') : row == 'x' ? (x == 3 || x == 4 ? 'o' : 'h') : row;
@@ -213,38 +137,49 @@ uint32_t BlockPixel(int format, char row, int x, int y) {
 }
 
 TEST(MapBlock, CopiesClassifiesAndStaysInBothSurfaces) {
+    struct BlockCase { const char* name; int format; const char* rows; int view[4], x1, y1, x2, y2, dx, dy, expected; };
+    const BlockCase kBlocks[] = {
+        {"all key", 4, "......", {0, 0, 8, 6}, 0, 0, 8, 6, 1, 1, -1},
+        {"rows all key or all opaque", 4, ".oo.o.", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 0},
+        {"one mixed row", 4, "ooomoo", {0, 0, 8, 6}, 0, 0, 8, 6, 2, 3, 1},
+        {"opaque block inside the view", 4, "oooooo", {2, 1, 6, 5}, 2, 1, 6, 5, 0, 0, 0},
+        {"wholly outside the view", 4, "oooooo", {0, 0, 4, 3}, 4, 3, 8, 6, 0, 0, -1},
+        {"view cuts the sides: key fills in", 4, "oooooo", {2, 0, 6, 6}, 0, 0, 8, 2, 0, 0, 1},
+        {"view cuts the rows: key rows", 4, "oooooo", {0, 2, 8, 4}, 0, 0, 8, 6, 0, 0, 0},
+        {"block past the source surface", 4, "oooooo", {-4, -4, 40, 40}, -2, -1, 10, 8, 0, 0, 1},
+        {"block past the destination", 4, "oomooo", {0, 0, 8, 6}, 0, 0, 8, 6, 7, -2, 1},
+        {"5-6-5 key at its precision", 1, "......", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, -1},
+        {"24-bit key drops alpha", 3, "o.o.o.", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 0},
+        {"coverage below 0xFE is transparent", 5, "h.ohoh", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 0},
+        {"coverage mixes", 5, "h.oxoh", {0, 0, 8, 6}, 0, 0, 8, 6, 0, 0, 1},
+        {"no rows", 4, "oooooo", {0, 0, 8, 6}, 0, 3, 8, 3, 0, 0, -1},
+        {"rows upside down", 4, "oooooo", {0, 0, 8, 6}, 0, 5, 8, 1, 0, 0, -1},
+        {"no columns", 4, "oooooo", {0, 0, 8, 6}, 5, 0, 2, 6, 0, 0, -1},
+        {"width past 32 bits", 4, "oooooo", {0, 0, 8, 6}, INT_MIN, 0, INT_MAX, 6, 0, 0, -1},
+    };
     for (const BlockCase& b : kBlocks) {
         Canvas src(8, 6, b.format), dst(12, 10, b.format);
-        for (int y = 0; y < 6; ++y)
-            for (int x = 0; x < 8; ++x) src.Set(x, y, RGBForBuffer(BlockPixel(b.format, b.rows[y], x, y), b.format));
+        FillWith(src, 0, 0, 8, 6,
+                 [&](int x, int y) { return RGBForBuffer(BlockPixel(b.format, b.rows[y], x, y), b.format); });
         dst.Clear(0x33);
-        const auto before = dst.Snapshot();
+        Canvas before = dst;
         QrvSurfaceDesc* s = QRV_AllocSurfaceDesc(b.format, src.Base(), src.pitch, 8, 6);
         QrvSurfaceDesc* d = QRV_AllocSurfaceDesc(b.format, dst.Base(), dst.pitch, 12, 10);
         QRV_SetSurfaceDescVP(s, b.view[0], b.view[1], b.view[2], b.view[3]);
         std::vector<uint32_t> row(16, 0xDEADBEEF);
-        EXPECT_EQ(QRV_CopyRect_MoveMapBlk(s, b.x1, b.y1, b.x2, b.y2, d, b.dx, b.dy, row.data(), kBlockKey),
-                  b.expected)
+        EXPECT_EQ(QRV_CopyRect_MoveMapBlk(s, b.x1, b.y1, b.x2, b.y2, d, b.dx, b.dy, row.data(), kBlockKey), b.expected)
             << b.name;
         const int vl = std::max(b.view[0], 0), vt = std::max(b.view[1], 0);
         const int vr = std::min(b.view[2], 8), vb = std::min(b.view[3], 6);
-        const uint32_t keyArgb = BlockPixel(b.format, '.', 0, 0);
         const int64_t w = int64_t(b.x2) - b.x1;
-        for (int y = 0; y < 10; ++y)
-            for (int x = 0; x < 12; ++x) {
-                const int64_t sx = b.x1 + int64_t(x - b.dx), sy = b.y1 + int64_t(y - b.dy);
-                uint32_t want;
-                if (w > 16 || x < b.dx || x - b.dx >= w || y < b.dy || sy >= b.y2) {
-                    want = dst.Get(x, y);  // not in the block: checked against the snapshot below
-                } else {
-                    const bool inView = sx >= vl && sx < vr && sy >= vt && sy < vb;
-                    want = inView ? src.Get(int(sx), int(sy)) : RGBForBuffer(keyArgb, b.format);
-                }
-                ASSERT_EQ(dst.Get(x, y), want) << b.name << " at " << x << "," << y;
-            }
-        if (b.y2 <= b.y1 || w < 1 || w > 16) {
-            EXPECT_EQ(dst.storage, before) << b.name;
-        }
+        // Inside the block the view's pixels, the key elsewhere; outside it the picture before.
+        EXPECT_TRUE(PixelsAre(dst, 0, 0, 12, 10, [&](int x, int y) {
+            const int64_t sx = b.x1 + int64_t(x - b.dx), sy = b.y1 + int64_t(y - b.dy);
+            if (w < 1 || w > 16 || x < b.dx || x - b.dx >= w || y < b.dy || sy >= b.y2)
+                return before.Get(x, y);
+            const bool inView = sx >= vl && sx < vr && sy >= vt && sy < vb;
+            return inView ? src.Get(int(sx), int(sy)) : RGBForBuffer(BlockPixel(b.format, '.', 0, 0), b.format);
+        })) << b.name;
         EXPECT_TRUE(dst.GuardsIntact()) << b.name;
         QRV_FreeSurfaceDesc(s);
         QRV_FreeSurfaceDesc(d);

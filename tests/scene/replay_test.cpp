@@ -7,6 +7,7 @@
 
 #include "polygons/edge_walk.h"
 #include "polygons/poly_test_util.h"
+#include "polygons/texture_test_util.h"
 #include "primitives/span_test_util.h"
 #include "quorvel.h"
 
@@ -14,19 +15,9 @@ using namespace qrvtest;
 
 namespace {
 
-// A 16x16 texture in the destination's format, for the textured replays.
-struct Texture {
-    std::vector<uint8_t> pixels;
-    QrvSurfaceDesc desc{};
-    void* tpd = nullptr;
-
-    void Fill(std::mt19937& rng, int format) {
-        pixels.resize(16 * 16 * BytesPerPixel(format));
-        for (uint8_t& b : pixels) b = static_cast<uint8_t>(rng());
-        desc = {format, pixels.data(), 16 * BytesPerPixel(format), 0, 16, 16, 0, 0, 0, 16, 16};
-    }
-};
-Texture texture;
+// The texture and draw descriptor of the textured replays.
+QrvSurfaceDesc* gTexture = nullptr;
+void* gTpd = nullptr;
 
 // A record's vertices at the position the camera maps them to.
 struct Mapped {
@@ -37,98 +28,63 @@ struct Mapped {
     uint32_t K(int i) const { return r.vertex[i].colour; }
     int32_t U(int i) const { return r.vertex[i].u; }
     int32_t V(int i) const { return r.vertex[i].v; }
+    int32_t Rx() const { return std::abs(X(1) - X(0)); }
+    int32_t Ry() const { return std::abs(Y(1) - Y(0)); }
     bool Tri() const { return r.vertexCount == 3; }
 };
 
-using Replay = std::function<void(const QrvSceneRecord*, int32_t camX, int32_t camY)>;
 struct ReplayKind {
     const char* name;
-    Replay replay;
+    std::function<void(const QrvSceneRecord*, int32_t camX, int32_t camY)> replay;
     std::function<void(const Mapped&)> direct;  // the drawing call the replay stands for
     int32_t uvRange;                            // texture coordinates below this
 };
 
 std::vector<ReplayKind> Kinds() {
+    using M = const Mapped&;
+    using R = const QrvSceneRecord*;
     const int32_t texels = 16, fixed = 16 << 16;
     return {
         {"Box", Scene_Render_Captured_Box,
-         [](const Mapped& m) { QRV_Box(m.X(0), m.Y(0), m.X(1), m.Y(1), m.K(0), m.r.mode); }, texels},
+         [](M m) { QRV_Box(m.X(0), m.Y(0), m.X(1), m.Y(1), m.K(0), m.r.mode); }, texels},
         {"ShadeBox", Scene_Render_Captured_ShadeBox,
-         [](const Mapped& m) {
-             QRV_ShadeBox(m.X(0), m.Y(0), m.X(2), m.Y(2), m.K(0), m.K(1), m.K(2), m.K(3), m.r.mode);
-         },
-         texels},
+         [](M m) { QRV_ShadeBox(m.X(0), m.Y(0), m.X(2), m.Y(2), m.K(0), m.K(1), m.K(2), m.K(3), m.r.mode); }, texels},
         {"Circle", Scene_Render_Captured_Circle,
-         [](const Mapped& m) { QRV_Circle(m.X(0), m.Y(0), std::abs(m.X(1) - m.X(0)), m.K(0), m.r.mode); }, texels},
+         [](M m) { QRV_Circle(m.X(0), m.Y(0), m.Rx(), m.K(0), m.r.mode); }, texels},
         {"Ellipse", Scene_Render_Captured_Ellipse,
-         [](const Mapped& m) {
-             QRV_Ellipse(m.X(0), m.Y(0), std::abs(m.X(1) - m.X(0)), std::abs(m.Y(1) - m.Y(0)), m.K(0), m.r.mode);
-         },
-         texels},
+         [](M m) { QRV_Ellipse(m.X(0), m.Y(0), m.Rx(), m.Ry(), m.K(0), m.r.mode); }, texels},
         {"GouraudStripH", Scene_Render_Captured_GouraudStripH,
-         [](const Mapped& m) { QRV_HoriGouraudStrip(m.X(0), m.K(0), m.X(1), m.K(1), m.Y(0)); }, texels},
+         [](M m) { QRV_HoriGouraudStrip(m.X(0), m.K(0), m.X(1), m.K(1), m.Y(0)); }, texels},
         {"GouraudStripV", Scene_Render_Captured_GouraudStripV,
-         [](const Mapped& m) { QRV_VertGouraudStrip(m.Y(0), m.K(0), m.Y(1), m.K(1), m.X(0)); }, texels},
-        {"TextureStripH",
-         [](const QrvSceneRecord* r, int32_t x, int32_t y) {
-             Scene_Render_Captured_TextureStripH(r, x, y, &texture.desc);
-         },
-         [](const Mapped& m) {
-             QRV_HoriTextureStrip(&texture.desc, m.X(0), m.U(0), m.V(0), m.X(1), m.U(1), m.V(1), m.Y(0));
-         },
-         fixed},
-        {"TextureStripV",
-         [](const QrvSceneRecord* r, int32_t x, int32_t y) {
-             Scene_Render_Captured_TextureStripV(r, x, y, &texture.desc);
-         },
-         [](const Mapped& m) {
-             QRV_VertTextureStrip(&texture.desc, m.Y(0), m.U(0), m.V(0), m.Y(1), m.U(1), m.V(1), m.X(0));
-         },
-         fixed},
+         [](M m) { QRV_VertGouraudStrip(m.Y(0), m.K(0), m.Y(1), m.K(1), m.X(0)); }, texels},
+        {"TextureStripH", [](R r, int32_t x, int32_t y) { Scene_Render_Captured_TextureStripH(r, x, y, gTexture); },
+         [](M m) { QRV_HoriTextureStrip(gTexture, m.X(0), m.U(0), m.V(0), m.X(1), m.U(1), m.V(1), m.Y(0)); }, fixed},
+        {"TextureStripV", [](R r, int32_t x, int32_t y) { Scene_Render_Captured_TextureStripV(r, x, y, gTexture); },
+         [](M m) { QRV_VertTextureStrip(gTexture, m.Y(0), m.U(0), m.V(0), m.Y(1), m.U(1), m.V(1), m.X(0)); }, fixed},
         {"Polygon", Scene_Render_Captured_Polygon,
-         [](const Mapped& m) {
+         [](M m) {
              if (m.Tri()) QRV_Tri(m.X(0), m.Y(0), m.X(1), m.Y(1), m.X(2), m.Y(2), m.K(0), m.r.mode);
              else QRV_Quad(m.X(0), m.Y(0), m.X(1), m.Y(1), m.X(2), m.Y(2), m.X(3), m.Y(3), m.K(0), m.r.mode);
          },
          texels},
         {"PolygonG", Scene_Render_Captured_PolygonG,
-         [](const Mapped& m) {
-             if (m.Tri())
-                 QRV_TriG(m.X(0), m.Y(0), m.K(0), m.X(1), m.Y(1), m.K(1), m.X(2), m.Y(2), m.K(2), m.r.mode);
-             else
-                 QRV_QuadG(m.X(0), m.Y(0), m.K(0), m.X(1), m.Y(1), m.K(1), m.X(2), m.Y(2), m.K(2), m.X(3), m.Y(3),
-                           m.K(3), m.r.mode);
+         [](M m) {
+             if (m.Tri()) QRV_TriG(m.X(0), m.Y(0), m.K(0), m.X(1), m.Y(1), m.K(1), m.X(2), m.Y(2), m.K(2), m.r.mode);
+             else QRV_QuadG(m.X(0), m.Y(0), m.K(0), m.X(1), m.Y(1), m.K(1), m.X(2), m.Y(2), m.K(2), m.X(3), m.Y(3),
+                            m.K(3), m.r.mode);
          },
          texels},
-        {"PolygonT",
-         [](const QrvSceneRecord* r, int32_t x, int32_t y) {
-             Scene_Render_Captured_PolygonT(r, x, y, &texture.desc, texture.tpd);
-         },
-         [](const Mapped& m) {
+        {"PolygonT", [](R r, int32_t x, int32_t y) { Scene_Render_Captured_PolygonT(r, x, y, gTexture, gTpd); },
+         [](M m) {
              if (m.Tri())
-                 QRV_TriT(&texture.desc, m.X(0), m.Y(0), m.U(0), m.V(0), m.X(1), m.Y(1), m.U(1), m.V(1), m.X(2),
-                          m.Y(2), m.U(2), m.V(2), texture.tpd);
+                 QRV_TriT(gTexture, m.X(0), m.Y(0), m.U(0), m.V(0), m.X(1), m.Y(1), m.U(1), m.V(1), m.X(2), m.Y(2),
+                          m.U(2), m.V(2), gTpd);
              else
-                 QRV_QuadT(&texture.desc, m.X(0), m.Y(0), m.U(0), m.V(0), m.X(1), m.Y(1), m.U(1), m.V(1), m.X(2),
-                           m.Y(2), m.U(2), m.V(2), m.X(3), m.Y(3), m.U(3), m.V(3), texture.tpd);
+                 QRV_QuadT(gTexture, m.X(0), m.Y(0), m.U(0), m.V(0), m.X(1), m.Y(1), m.U(1), m.V(1), m.X(2), m.Y(2),
+                           m.U(2), m.V(2), m.X(3), m.Y(3), m.U(3), m.V(3), gTpd);
          },
          texels},
     };
-}
-
-// Three or four vertices around a 48x40 canvas, any mode and style bits.
-QrvSceneRecord RandomRecord(std::mt19937& rng, int32_t uvRange) {
-    QrvSceneRecord r{};
-    r.vertexCount = 3 + static_cast<int32_t>(rng() % 2);
-    const int32_t mode = rng() % 3 == 0 ? 0 : kAllModes[rng() % std::size(kAllModes)];
-    r.mode = (mode & 0xFFF0) | static_cast<int32_t>(rng() % 4);
-    for (QrvSceneVertex& v : r.vertex) {
-        SceneVert_iXYcombined(&v, static_cast<int32_t>(rng() % 80) - 20, static_cast<int32_t>(rng() % 72) - 16);
-        v.colour = rng() | 0x01010101u;
-        v.u = static_cast<int32_t>(rng() % uvRange);
-        v.v = static_cast<int32_t>(rng() % uvRange);
-    }
-    return r;
 }
 
 class SceneReplay : public ::testing::Test {
@@ -136,40 +92,45 @@ protected:
     SettingsGuard guard;
     void SetUp() override {
         QRV_Init_Lib();
-        texture.tpd = TPD_Alloc();
+        gTpd = TPD_Alloc();
     }
-    void TearDown() override { TPD_Free(texture.tpd); }
+    void TearDown() override { TPD_Free(gTpd); }
 };
 
-// Whatever the camera, viewport, format and mode, a replay writes exactly
-// the pixels of the direct call at the mapped position: culling near every
-// viewport edge never hides a pixel the drawing routine would write.
+// Whatever the camera, viewport (empty ones included), format, mode, MMX state
+// and kernel set, a replay writes exactly the pixels of the direct call at the
+// mapped position: culling near every viewport edge never hides a pixel the
+// drawing routine would write.
 TEST_F(SceneReplay, DrawsWhatTheDirectCallDraws) {
     std::mt19937 rng(812);
-    for (const ReplayKind& kind : Kinds()) {
+    for (const ReplayKind& kind : Kinds())
         for (int trial = 0; trial < 600; ++trial) {
             const int format = kAllFormats[trial % 5];
             Canvas replayed(48, 40, format), direct(48, 40, format);
-            replayed.Randomise(rng);
+            Texture texture(16, 16, format);
+            texture.canvas.Randomise(rng);
+            gTexture = &texture;
+            const ViewRect v = RandomDrawingSetup(rng, replayed);
             direct.storage = replayed.storage;
-            texture.Fill(rng, format);
-            const int32_t left = static_cast<int32_t>(rng() % 20), top = static_cast<int32_t>(rng() % 16);
-            const int32_t right = static_cast<int32_t>(20 + rng() % 29), bottom = static_cast<int32_t>(16 + rng() % 25);
-            QRV_SetInkAlpha(static_cast<int32_t>(rng() % 256));
-            QRV_SetMMXState(static_cast<int32_t>(rng() & 1));
-            const QrvSceneRecord rec = RandomRecord(rng, kind.uvRange);
+            // Three or four vertices around the canvas, any mode and style bits.
+            QrvSceneRecord rec{};
+            rec.vertexCount = 3 + static_cast<int32_t>(rng() % 2);
+            const int32_t mode = rng() % 3 == 0 ? 0 : kAllModes[rng() % std::size(kAllModes)];
+            rec.mode = (mode & 0xFFF0) | static_cast<int32_t>(rng() % 4);
+            for (QrvSceneVertex& vx : rec.vertex) {
+                SceneVert_iXYcombined(&vx, int32_t(rng() % 80) - 20, int32_t(rng() % 72) - 16);
+                vx.colour = rng() | 0x01010101u;
+                vx.u = static_cast<int32_t>(rng() % kind.uvRange);
+                vx.v = static_cast<int32_t>(rng() % kind.uvRange);
+            }
             // Cameras around the viewport origin, so that shapes land on every edge.
-            const int32_t camX = left + static_cast<int32_t>(rng() % 41) - 20;
-            const int32_t camY = top + static_cast<int32_t>(rng() % 41) - 20;
-
-            QRV_SetBuffer(replayed.Base(), replayed.pitch, format);
-            QRV_SetBufferViewPort(left, top, right, bottom);
+            const int32_t camX = v.left + static_cast<int32_t>(rng() % 41) - 20;
+            const int32_t camY = v.top + static_cast<int32_t>(rng() % 41) - 20;
             kind.replay(&rec, camX, camY);
             QRV_SetBuffer(direct.Base(), direct.pitch, format);
-            kind.direct(Mapped{rec, left - camX, top - camY});
+            kind.direct(Mapped{rec, v.left - camX, v.top - camY});
             ASSERT_EQ(replayed.storage, direct.storage) << kind.name << " trial " << trial << " format " << format;
         }
-    }
 }
 
 // Records whose mapped points would wrap in 32 bits onto the viewport, radii
@@ -179,8 +140,10 @@ TEST_F(SceneReplay, UnreachableRecordsDrawNothing) {
     Canvas c(32, 32, 4);
     c.Select();
     const auto before = c.Snapshot();
+    Texture texture(16, 16, 4);
     std::mt19937 rng(5);
-    texture.Fill(rng, 4);
+    texture.canvas.Randomise(rng);
+    gTexture = &texture;
     for (const ReplayKind& kind : Kinds()) {
         // x - INT32_MAX is below the 32-bit range; wrapped it would be x + 1.
         QrvSceneRecord rec{};

@@ -7,13 +7,10 @@
 #include <random>
 #include <vector>
 
-#include "support/canvas.h"
 #include "surfaces/test_surface.h"
-#include "surfaces/surface.h"
 
 namespace {
 
-using qrvtest::Canvas;
 using qrvtest::Surface;
 using Effect = std::function<void(QrvSurfaceDesc*)>;
 
@@ -29,7 +26,7 @@ TEST(RectEffects, PixelRules) {
     };
     auto alpha = [](int mode) { return Effect([mode](QrvSurfaceDesc* d) { QRV_FillRect_Make_Alpha(d, mode); }); };
     const Effect grey = [](QrvSurfaceDesc* d) { QRV_FillRect_GreyScale(d); };
-    struct Case { const char* name; int format, x, y; Effect effect; uint32_t in, out; } cases[] = {
+    const struct { const char* name; int format, x, y; Effect effect; uint32_t in, out; } cases[] = {
         {"fade 100", 5, 1, 1, fade(100), 0xFF808080, 0xFE7F7F7F},
         {"fade 50", 5, 1, 1, fade(50), 0xFF808080, 0x7E3F3F3F},
         {"fade -5", 5, 1, 1, fade(-5), 0xFF808080, 0},
@@ -55,7 +52,7 @@ TEST(RectEffects, PixelRules) {
         {"light map dim", 5, 1, 1, phong(64, 0), 0, 0x25402010},
         {"light map dark", 5, 1, 1, phong(0, 0), 0x12345678, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Surface s(6, 6, c.format);
         QRV_SetSurfaceDescMaskColour(s.desc, 0x00123456);
         s.Fill(c.in);
@@ -72,18 +69,17 @@ TEST(RectEffects, PixelRules) {
 }
 
 // Blur against the nine-pixel sums of the original view, rows and columns
-// repeating at the view's edges.
+// repeating at the view's edges; amounts of 0 or NaN change nothing.
 TEST(RectEffects, BlurSumsTheOriginalNeighbourhood) {
     std::mt19937 rng(5);
-    for (float amount : {9.0f, 1.0f, 4.5f, 300.0f, -2.0f}) {
+    for (float amount : {9.0f, 1.0f, 4.5f, 300.0f, -2.0f})
         for (int format : {5, 1, 3}) {
-            Surface s(9, 7, format);
+            Surface s(9, 7, format), expected(9, 7, format);
             s.canvas.Randomise(rng);
             QRV_SetSurfaceDescVP(s.desc, 1, 1, 8, 6);
-            std::vector<uint32_t> before(9 * 7);
-            for (int i = 0; i < 63; ++i) before[i] = qrv::PeekPixelNC(s.desc, i % 9, i / 9);
-            Surface expected(9, 7, format);
-            const float a = std::min(amount, 255.0f);
+            const std::vector<uint32_t> before = s.Peeks();
+            const auto bytes = s.canvas.Snapshot();
+            QRV_FillRect_Blur(s.desc, amount);
             for (int y = 1; y < 6; ++y)
                 for (int x = 1; x < 8; ++x) {
                     uint32_t c = 0;
@@ -92,19 +88,15 @@ TEST(RectEffects, BlurSumsTheOriginalNeighbourhood) {
                         for (int yy : {std::max(y - 1, 1), y, std::min(y + 1, 5)})
                             for (int xx : {std::max(x - 1, 1), x, std::min(x + 1, 7)})
                                 sum += before[yy * 9 + xx] >> shift & 255;
-                        c |= uint32_t(std::clamp(std::trunc(sum / double{a}), 0.0, 255.0)) << shift;
+                        const double a = std::min(amount, 255.0f);
+                        c |= uint32_t(std::clamp(std::trunc(sum / a), 0.0, 255.0)) << shift;
                     }
                     qrv::PokePixelNC(expected.desc, x, y, c);
+                    ASSERT_EQ(s.canvas.Get(x, y), expected.canvas.Get(x, y))
+                        << amount << " " << format << " at " << x << "," << y;
                 }
-            const auto bytes = s.canvas.Snapshot();
-            QRV_FillRect_Blur(s.desc, amount);
-            for (int y = 1; y < 6; ++y)
-                for (int x = 1; x < 8; ++x)
-                    ASSERT_EQ(s.canvas.Get(x, y), expected.canvas.Get(x, y)) << amount << " " << format << " at " << x
-                                                                              << "," << y;
             EXPECT_TRUE(qrvtest::UnchangedOutside(s.canvas, bytes, 1, 1, 8, 6));
         }
-    }
     Surface u(4, 4, 4);
     u.Fill(0x1C0A0B0C);
     for (float amount : {0.0f, NAN, 9.0f}) QRV_FillRect_Blur(u.desc, amount);
@@ -113,7 +105,7 @@ TEST(RectEffects, BlurSumsTheOriginalNeighbourhood) {
 
 TEST(RectEffects, MirrorSwapsAcrossTheView) {
     std::mt19937 rng(9);
-    for (int format : qrvtest::kAllFormats) {
+    for (int format : qrvtest::kAllFormats)
         for (int mode = 0; mode < 4; ++mode) {
             const bool h = mode & 1, v = mode & 2;
             Surface s(7, 8, format);
@@ -121,8 +113,7 @@ TEST(RectEffects, MirrorSwapsAcrossTheView) {
             QRV_SetSurfaceDescVP(s.desc, 2, 1, 6, 6);  // 4 wide, 5 high
             const auto bytes = s.canvas.Snapshot();
             const uint32_t middle = s.canvas.Get(3, 3);
-            std::vector<uint32_t> before(7 * 8);
-            for (int i = 0; i < 56; ++i) before[i] = QRV_PeekSurface(s.desc, i % 7, i / 7);
+            const std::vector<uint32_t> before = s.Peeks();
             QRV_MirrorRect(s.desc, h ? 3 : 2, v ? 1 : 0);  // bit 0 only
             for (int y = 1; y < 6; ++y)
                 for (int x = 2; x < 6; ++x)
@@ -133,7 +124,6 @@ TEST(RectEffects, MirrorSwapsAcrossTheView) {
                 EXPECT_EQ(s.canvas.Get(3, 3), middle) << "the middle row stays, raw bits included";
             }
         }
-    }
 }
 
 // Every effect keeps to the part of its view on the surface, and leaves
@@ -153,7 +143,7 @@ TEST(RectEffects, EffectsKeepToTheViewOnTheSurface) {
         {-3, -2, 4, 3}, {3, 2, 50, 40}, {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {2, 2, 2, 5}, {8, 0, 9, 6}};
     std::mt19937 rng(11);
     for (const Effect& effect : effects) {
-        for (int format : qrvtest::kAllFormats) {
+        for (int format : qrvtest::kAllFormats)
             for (const auto& v : views) {
                 Surface s(8, 6, format);
                 s.canvas.Randomise(rng);
@@ -168,7 +158,6 @@ TEST(RectEffects, EffectsKeepToTheViewOnTheSurface) {
                 effect(s.desc);
                 EXPECT_EQ(s.canvas.Snapshot(), again);
             }
-        }
         effect(nullptr);
     }
 }

@@ -1,17 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <random>
 
 #include "primitives/packed.h"
-#include "support/canvas.h"
 #include "surfaces/test_surface.h"
-#include "surfaces/surface.h"
 
 namespace {
 
-using qrvtest::Canvas;
 using qrvtest::Surface;
 
 // Modes 0 and 1 against single-pixel samples at (i x step, j x step), for
@@ -23,28 +19,28 @@ TEST(Scale, RowsEqualSingleSamples) {
     const int sizes[][4] = {{5, 4, 13, 11}, {13, 11, 5, 4}, {1, 1, 9, 2}, {7, 9, 7, 9}, {6, 3, 12, 5}, {13, 2, 26, 4}};
     for (auto set : {qrv::KernelSet::Scalar, qrv::KernelSet::Sse2}) {
         qrv::SetKernelSet(set);
-        for (const auto& z : sizes)
+        for (const auto& [sw, sh, dw, dh] : sizes)
             for (int sf : qrvtest::kAllFormats)
                 for (int df : {1, 3, 4})
                     for (int mode = 0; mode < 4; ++mode) {
                         const bool old = mode >= 2;
-                        Surface src(z[0], z[1], sf), dst(z[2], z[3], df), want(z[2], z[3], df);
+                        Surface src(sw, sh, sf), dst(dw, dh, df), want(dw, dh, df);
                         src.canvas.Randomise(rng);
                         dst.canvas.Randomise(rng);
-                        std::copy(dst.canvas.storage.begin(), dst.canvas.storage.end(), want.canvas.storage.begin());
-                        QRV_SetSurfaceDescVP(src.desc, 1, 0, z[0], z[1] - 1);
-                        QRV_SetSurfaceDescVP(dst.desc, 1, 1, z[2] - 1, z[3]);
+                        want.canvas.storage = dst.canvas.storage;
+                        QRV_SetSurfaceDescVP(src.desc, 1, 0, sw, sh - 1);
+                        QRV_SetSurfaceDescVP(dst.desc, 1, 1, dw - 1, dh);
                         (old ? QRV_ScaleSurface_OLD : QRV_ScaleSurface)(src.desc, dst.desc, mode & 1);
-                        const int stepX = (z[0] << 16) / z[2], stepY = (z[1] << 16) / z[3];
-                        for (int j = old ? 1 : 0; j < z[3]; ++j)
-                            for (int i = old ? 1 : 0; i < z[2] - (old ? 1 : 0); ++i)
+                        const int stepX = (sw << 16) / dw, stepY = (sh << 16) / dh;
+                        for (int j = old; j < dh; ++j)
+                            for (int i = old; i < dw - old; ++i)
                                 qrv::PokePixelNC(want.desc, i, j,
                                                  mode & 1 ? qrv::SampleSurfaceBilinear(src.desc, i * stepX, j * stepY)
                                                           : QRV_PeekSurface(src.desc, i * stepX >> 16,
                                                                             j * stepY >> 16));
                         ASSERT_EQ(dst.canvas.storage, want.canvas.storage)
-                            << "set " << int(set) << " " << z[0] << "x" << z[1] << " -> " << z[2] << "x" << z[3]
-                            << " formats " << sf << "->" << df << " mode " << mode;
+                            << "set " << int(set) << " " << sw << "x" << sh << " -> " << dw << "x" << dh << " formats "
+                            << sf << "->" << df << " mode " << mode;
                     }
     }
 }
@@ -53,7 +49,7 @@ TEST(Scale, PeekedBilinearRoundsEachWeight) {
     // Fractions of 170/256 on both axes: the four weights sum to 254, so a
     // uniform source darkens a step; writes stay inside the destination's view.
     Surface src(2, 2, 5), dst(3, 3, 5);
-    for (int i = 0; i < 4; ++i) src.canvas.Set(i & 1, i >> 1, 0xFFFFFFFF);
+    src.Fill(0xFFFFFFFF);
     dst.canvas.Clear(0x11);
     QRV_SetSurfaceDescVP(dst.desc, 0, 0, 3, 2);
     QRV_ScaleSurface(src.desc, dst.desc, 1111);
@@ -61,14 +57,15 @@ TEST(Scale, PeekedBilinearRoundsEachWeight) {
     for (int k = 0; k < 7; ++k) EXPECT_EQ(dst.canvas.Get(k % 3, k / 3), expected[k]) << k;
     // Neighbours stop at the source's view; peeks outside it give 0.
     Surface line(2, 1, 4), out(4, 1, 4);
-    line.canvas.Set(0, 0, 0x00FF00FF);
-    line.canvas.Set(1, 0, 0x00FF00FF);
+    line.Fill(0x00FF00FF);
     QRV_SetSurfaceDescVP(line.desc, 0, 0, 1, 1);
     QRV_ScaleSurface_OLD(line.desc, out.desc, 1111);
     EXPECT_EQ(out.canvas.Get(1, 0), 0x00FF00FFu);
     EXPECT_EQ(out.canvas.Get(2, 0), 0u);
 }
 
+// Null descriptors and destinations without width or height, in every mode
+// of both scalers; a source without pixels is refused by the bilinear mode.
 TEST(Scale, RefusesWhatItCannotMap) {
     Surface src(4, 4, 4), dst(4, 4, 4);
     dst.canvas.Clear(0x22);
@@ -77,14 +74,12 @@ TEST(Scale, RefusesWhatItCannotMap) {
         for (int mode : {0, 1, 1111, 2}) {
             scale(nullptr, dst.desc, mode);
             scale(src.desc, nullptr, mode);
-            for (int w : {0, -1, INT32_MIN}) {
-                dst.desc->width = w;
-                scale(src.desc, dst.desc, mode);
-                dst.desc->width = 4;
-                dst.desc->height = w;
-                scale(src.desc, dst.desc, mode);
-                dst.desc->height = 4;
-            }
+            for (int32_t* side : {&dst.desc->width, &dst.desc->height})
+                for (int w : {0, -1, INT32_MIN}) {
+                    *side = w;
+                    scale(src.desc, dst.desc, mode);
+                    *side = 4;
+                }
         }
     src.desc->pixels = nullptr;
     QRV_ScaleSurface(src.desc, dst.desc, 1);

@@ -1,27 +1,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <random>
 #include <vector>
 
-#include "support/canvas.h"
-#include "surfaces/surface.h"
+#include "surfaces/test_surface.h"
 
 namespace {
 
-using qrvtest::Canvas;
-
-QrvSurfaceDesc* DescOver(Canvas& c) { return QRV_AllocSurfaceDesc(c.format, c.Base(), c.pitch, c.width, c.height); }
+using qrvtest::Surface;
 
 TEST(SurfaceDesc, RecordFields) {
     const int32_t pitches[][2] = {{1280, 0}, {1024, 10}, {1, 0}, {1 << 23, 23}, {1 << 24, 0}, {-1024, 0}};
-    for (const auto& p : pitches) {
+    for (const auto& [pitch, shift] : pitches) {
         int pixels;
-        QrvSurfaceDesc* d = QRV_AllocSurfaceDesc(4, &pixels, p[0], 640, 480);
-        EXPECT_EQ(d->pitchShift, uint32_t(p[1])) << p[0];
+        QrvSurfaceDesc* d = QRV_AllocSurfaceDesc(4, &pixels, pitch, 640, 480);
         auto view = [d] { return std::vector{d->viewLeft, d->viewTop, d->viewRight, d->viewBottom}; };
+        EXPECT_EQ(d->pitchShift, uint32_t(shift)) << pitch;
         EXPECT_EQ(d->maskColour, 0u);
         EXPECT_EQ(view(), (std::vector{0, 0, 640, 480}));
         EXPECT_EQ(QRV_SetSurfaceDescVP(d, 100, 50, 10, 5), d);
@@ -42,14 +38,15 @@ TEST(SurfaceDesc, PeekAndPokeFollowTheViewAndTheFormat) {
         {5, 0x018090A0, 0x018090A0, 0x00345678, 0x00345678},
     };
     for (const Case& c : cases) {
-        Canvas canvas(8, 6, c.format, 4);
-        QrvSurfaceDesc* d = DescOver(canvas);
+        Surface s(8, 6, c.format);
+        auto& canvas = s.canvas;
+        QrvSurfaceDesc* d = s.desc;
         QRV_SetSurfaceDescVP(d, 2, 1, 6, 5);
         canvas.Set(5, 4, c.stored);
         canvas.Set(6, 4, c.stored);
         EXPECT_EQ(QRV_PeekSurface(d, 5, 4), c.peeked) << c.format;
-        for (auto xy : {std::pair{6, 4}, {5, 5}, {1, 1}, {2, 0}})
-            EXPECT_EQ(QRV_PeekSurface(d, xy.first, xy.second), 0u) << "outside the view";
+        for (auto [x, y] : {std::pair{6, 4}, {5, 5}, {1, 1}, {2, 0}})
+            EXPECT_EQ(QRV_PeekSurface(d, x, y), 0u) << "outside the view";
         uint32_t strip[3] = {};
         QRV_PeekPixelStrip(d, 4, 7, 4, strip);
         EXPECT_EQ(strip[1] + strip[2], 2 * c.peeked) << "strips do not clip";
@@ -72,19 +69,16 @@ TEST(SurfaceDesc, PeekAndPokeFollowTheViewAndTheFormat) {
         QRV_PokeSurface(d, 1, 1, 0);
         EXPECT_EQ(QRV_PeekSurface(d, 0, 0), 0u);
         EXPECT_EQ(canvas.Snapshot(), wide);
-        QRV_FreeSurfaceDesc(d);
     }
     uint32_t out = 7;
     QRV_PokeSurface(nullptr, 0, 0, 1);
     QRV_PokeSurfaceNC(nullptr, 0, 0, 1);
     QRV_PeekPixelStrip(nullptr, 0, 1, 0, &out);
     qrv::PokePixelStrip(nullptr, &out, 1, 0, 0, 0, 0);
-    Canvas canvas(4, 1, 4);
-    QrvSurfaceDesc* d = DescOver(canvas);
-    QRV_PeekPixelStrip(d, 3, 3, 0, &out);
-    QRV_PeekPixelStrip(d, INT32_MAX, INT32_MIN, 0, &out);
+    Surface s(4, 1, 4);
+    QRV_PeekPixelStrip(s.desc, 3, 3, 0, &out);
+    QRV_PeekPixelStrip(s.desc, INT32_MAX, INT32_MIN, 0, &out);
     EXPECT_EQ(out + QRV_PeekSurface(nullptr, 0, 0) + qrv::SampleSurfaceBilinear(nullptr, 0, 0), 7u);
-    QRV_FreeSurfaceDesc(d);
 }
 
 TEST(SurfaceDesc, PokePixelStripModes) {
@@ -100,56 +94,54 @@ TEST(SurfaceDesc, PokePixelStripModes) {
         {2, 0, 0x0000, 0xFFFFFFFF, 0x7FFF},
     };
     for (const Case& c : cases) {
-        Canvas canvas(4, 2, c.format);
-        QrvSurfaceDesc* d = DescOver(canvas);
-        for (int x = 0; x < 4; ++x) canvas.Set(x, 1, c.stored);
-        const auto before = canvas.Snapshot();
+        Surface s(4, 2, c.format);
+        for (int x = 0; x < 4; ++x) s.canvas.Set(x, 1, c.stored);
+        const auto before = s.canvas.Snapshot();
         const uint32_t values[2] = {c.value, c.value};
-        qrv::PokePixelStrip(d, values, 2, 1, 1, kMask, c.mode);
-        EXPECT_EQ(canvas.Get(2, 1), c.expected) << c.format << " mode " << c.mode << " value " << std::hex << c.value;
-        EXPECT_TRUE(qrvtest::UnchangedOutside(canvas, before, 1, 1, 3, 2));
-        QRV_FreeSurfaceDesc(d);
+        qrv::PokePixelStrip(s.desc, values, 2, 1, 1, kMask, c.mode);
+        EXPECT_EQ(s.canvas.Get(2, 1), c.expected) << c.format << " mode " << c.mode << " value " << std::hex << c.value;
+        EXPECT_TRUE(qrvtest::UnchangedOutside(s.canvas, before, 1, 1, 3, 2));
     }
 }
 
 // Per channel: t + floor((b - t) * f / 256) along x, then between the rows;
-// neighbours repeat at the right and bottom edges.
+// neighbours repeat at the right and bottom edges; the view is ignored.
 TEST(SurfaceDesc, BilinearSamplesMatchTheChannelRule) {
     std::mt19937 rng(17);
     constexpr int kW = 5, kH = 3;
     for (int format : qrvtest::kAllFormats) {
-        Canvas canvas(kW, kH, format);
-        canvas.Randomise(rng);
-        QrvSurfaceDesc* d = DescOver(canvas);
-        QRV_SetSurfaceDescVP(d, 1, 1, 2, 2);  // sampling ignores the view
-        auto ch = [&](int x, int y, int shift) {
-            return int(qrv::PeekPixelNC(d, std::min(x, kW - 1), std::min(y, kH - 1)) >> shift & 255);
+        Surface s(kW, kH, format);
+        s.canvas.Randomise(rng);
+        QRV_SetSurfaceDescVP(s.desc, 1, 1, 2, 2);
+        const std::vector<uint32_t> p = s.Peeks();
+        auto ch = [&](int x, int y, int sh) {
+            return int(p[std::min(y, kH - 1) * kW + std::min(x, kW - 1)] >> sh & 255);
         };
         auto lerp = [](int a, int b, int f) { return a + int(std::floor((b - a) * f / 256.0)); };
         for (int i = 0; i < 2000; ++i) {
             const int32_t fx = int32_t(rng() % (kW << 16)), fy = int32_t(rng() % (kH << 16));
             const int x = fx >> 16, y = fy >> 16, u = fx >> 8 & 255, v = fy >> 8 & 255;
             uint32_t expected = 0;
-            for (int s = 0; s < 32; s += 8)
-                expected |= uint32_t(lerp(lerp(ch(x, y, s), ch(x + 1, y, s), u),
-                                          lerp(ch(x, y + 1, s), ch(x + 1, y + 1, s), u), v)) << s;
-            ASSERT_EQ(qrv::SampleSurfaceBilinear(d, fx, fy), expected) << format << " at " << fx << "," << fy;
+            for (int sh = 0; sh < 32; sh += 8)
+                expected |= uint32_t(lerp(lerp(ch(x, y, sh), ch(x + 1, y, sh), u),
+                                          lerp(ch(x, y + 1, sh), ch(x + 1, y + 1, sh), u), v)) << sh;
+            ASSERT_EQ(qrv::SampleSurfaceBilinear(s.desc, fx, fy), expected) << format << " at " << fx << "," << fy;
         }
-        EXPECT_TRUE(canvas.GuardsIntact());
-        QRV_FreeSurfaceDesc(d);
+        EXPECT_TRUE(s.canvas.GuardsIntact());
     }
 }
 
 TEST(SurfaceDesc, OwnedSurfaces) {
+    // format, pitch, width, height, made
     const int cases[][5] = {{4, 16, 4, 3, 1}, {1, 9, 4, 2, 1}, {4, 0, 4, 3, 0}, {4, 16, 0, 3, 0},
                             {4, 16, 4, 0, 0}, {4, 15, 4, 3, 0}, {0, 16, 4, 3, 0}};
-    for (const auto& c : cases) {
-        QrvSurfaceDesc* d = qrv::CreateOwnedSurface(c[0], c[1], c[2], c[3]);
-        ASSERT_EQ(d != nullptr, c[4] == 1) << c[0] << " " << c[1] << " " << c[2] << "x" << c[3];
+    for (const auto& [format, pitch, w, h, made] : cases) {
+        QrvSurfaceDesc* d = qrv::CreateOwnedSurface(format, pitch, w, h);
+        ASSERT_EQ(d != nullptr, made == 1) << format << " " << pitch << " " << w << "x" << h;
         if (!d) continue;
-        EXPECT_EQ(QRV_PeekSurface(d, c[2] - 1, c[3] - 1), 0u);
-        QRV_PokeSurface(d, c[2] - 1, c[3] - 1, 0xFFFFFFFF);
-        EXPECT_NE(QRV_PeekSurface(d, c[2] - 1, c[3] - 1), 0u);
+        EXPECT_EQ(QRV_PeekSurface(d, w - 1, h - 1), 0u);
+        QRV_PokeSurface(d, w - 1, h - 1, 0xFFFFFFFF);
+        EXPECT_NE(QRV_PeekSurface(d, w - 1, h - 1), 0u);
         EXPECT_EQ(qrv::DestroyOwnedSurface(d), 1);
     }
     EXPECT_EQ(qrv::DestroyOwnedSurface(nullptr), 0);

@@ -1,7 +1,10 @@
 // A surface descriptor over a guarded test canvas.
 #pragma once
 
+#include <vector>
+
 #include "support/canvas.h"
+#include "surfaces/surface.h"
 
 namespace qrvtest {
 
@@ -16,6 +19,13 @@ struct Surface {
     void Fill(uint32_t v) {
         for (int y = 0; y < canvas.height; ++y)
             for (int x = 0; x < canvas.width; ++x) canvas.Set(x, y, v);
+    }
+    // Every pixel as 0xAARRGGBB, row by row, unclipped.
+    std::vector<uint32_t> Peeks() const {
+        std::vector<uint32_t> p;
+        for (int y = 0; y < canvas.height; ++y)
+            for (int x = 0; x < canvas.width; ++x) p.push_back(qrv::PeekPixelNC(desc, x, y));
+        return p;
     }
 };
 

@@ -53,21 +53,17 @@ TEST_F(Compression, PoolsReuseRowDataAtAnyByteOffset) {
     const ByteVec b = Block(2, 3, 8, 0, {1, 2, 3, 4, 2, 3});
     ASSERT_FALSE(b.empty());
     const int32_t values = Word(b, 28), rows = 3;
-    EXPECT_EQ(Word(b, values), rows * 4 + 0);
-    EXPECT_EQ(Word(b, values + 4), rows * 4 + 2);
-    EXPECT_EQ(Word(b, values + 8), rows * 4 + 1);
+    EXPECT_EQ(std::vector<int32_t>({Word(b, values), Word(b, values + 4), Word(b, values + 8)}),
+              std::vector<int32_t>({rows * 4 + 0, rows * 4 + 2, rows * 4 + 1}));
     EXPECT_EQ(b.size(), static_cast<size_t>(values + rows * 4 + 4));
     // All three rows hold one run (0, 2): one run entry serves them.
-    EXPECT_EQ(Word(b, 32), Word(b, 36));
-    EXPECT_EQ(Word(b, 32), Word(b, 40));
+    EXPECT_TRUE(Word(b, 32) == Word(b, 36) && Word(b, 32) == Word(b, 40));
 
     // Ink on rows 3 to 10 of 16: tables of 8 entries.
     std::vector<uint32_t> tall(16 * 4, 0);
     for (int y = 3; y <= 10; ++y) tall[y * 4 + (y % 4)] = 200 + y;
     const ByteVec t = Block(4, 16, 8, 0, tall);
-    EXPECT_EQ(Word(t, 16), 3);
-    EXPECT_EQ(Word(t, 20), 11);
-    EXPECT_EQ(Word(t, 32), 8 * 4);
+    EXPECT_EQ(std::vector<int32_t>({Word(t, 16), Word(t, 20), Word(t, 32)}), std::vector<int32_t>({3, 11, 8 * 4}));
 }
 
 TEST_F(Compression, BadRawGlyphsAndFailedAllocationsGiveNothing) {

@@ -178,13 +178,10 @@ TEST_F(Drawing, ClippedAtEveryViewportEdge) {
 
 TEST_F(Drawing, TheStringWalk) {
     // Character 65: a 2 x 2 solid square, advance 1 + 2 + 1; character 0 advances 5.
-    void* f = CRF_Alloc(100);
+    void* f = FontOf(Glyph{2, 2, 8, 0, {255, 255, 255, 255}}, 0, 0);
     QrvChrInfo* info = CRF_GetChrInfoPtr(f, 0);
     info[65] = {1, 2, 1, {}};
     info[0] = {0, 5, 0, {}};
-    CRF_SetChrDepth(f, 8);
-    CRF_SetMaxChrSize(f, 2, 2);
-    CRF_SetChrBmp(f, 65, Compress(RawGlyph(2, 2, 8, 0, {255, 255, 255, 255})));
     Canvas c(40, 6, 4);
     const struct { const char* what; const char* text; int x, right; const char* row; } walks[] = {
         // Glyph boxes start at x, x + 4, ...; the glyph is drawn at its box, the advance moves on.

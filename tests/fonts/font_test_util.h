@@ -62,39 +62,29 @@ protected:
 // Little-endian image building.
 struct Bytes {
     ByteVec b;
-    Bytes& Le(int64_t v, int n) {
-        for (int i = 0; i < n; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    Bytes& Put(int bytes, std::initializer_list<int64_t> vs) {
+        for (int64_t v : vs)
+            for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
         return *this;
     }
-    Bytes& I32(std::initializer_list<int64_t> vs) {
-        for (int64_t v : vs) Le(v, 4);
-        return *this;
-    }
-    Bytes& U16(std::initializer_list<int64_t> vs) {
-        for (int64_t v : vs) Le(v, 2);
-        return *this;
-    }
-    Bytes& U8(std::initializer_list<int64_t> vs) {
-        for (int64_t v : vs) Le(v, 1);
-        return *this;
-    }
-    Bytes& Raw(const ByteVec& more) {
-        b.insert(b.end(), more.begin(), more.end());
-        return *this;
-    }
+    Bytes& I32(std::initializer_list<int64_t> vs) { return Put(4, vs); }
+    Bytes& U16(std::initializer_list<int64_t> vs) { return Put(2, vs); }
+    Bytes& U8(std::initializer_list<int64_t> vs) { return Put(1, vs); }
+    Bytes& Raw(const ByteVec& more) { b.insert(b.end(), more.begin(), more.end()); return *this; }
 };
 
-inline int32_t Word(const ByteVec& b, size_t at) {
+inline int32_t Word(const void* at) {
     int32_t v;
-    std::memcpy(&v, b.data() + at, 4);
+    std::memcpy(&v, at, 4);
     return v;
 }
+inline int32_t Word(const ByteVec& b, size_t at) { return Word(b.data() + at); }
 
 // A raw glyph: the header, then the pixels (bytes at depth 8, words at 32).
 inline ByteVec RawGlyph(int width, int height, int depth, uint32_t key, const std::vector<uint32_t>& pixels) {
     Bytes raw;
     raw.I32({width, height, depth, key});
-    for (uint32_t p : pixels) raw.Le(p, depth == 8 ? 1 : 4);
+    for (uint32_t p : pixels) raw.Put(depth == 8 ? 1 : 4, {p});
     return raw.b;
 }
 inline const QrvRawGlyph* AsRaw(const ByteVec& raw) { return reinterpret_cast<const QrvRawGlyph*>(raw.data()); }
@@ -107,9 +97,7 @@ inline uint8_t* Compress(const ByteVec& raw) {
 
 inline ByteVec BlockBytes(const void* glyph) {
     const uint8_t* g = static_cast<const uint8_t*>(glyph);
-    int32_t size;
-    std::memcpy(&size, g, 4);
-    return ByteVec(g, g + size);
+    return ByteVec(g, g + Word(g));
 }
 
 inline ByteVec WriteImage(void* font) {

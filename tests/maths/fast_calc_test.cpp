@@ -37,6 +37,10 @@ TEST(FastCalc, EveryOpcodeClass) {
         if (std::isnan(c.want)) EXPECT_TRUE(std::isnan(got)) << c.program[1];
         else EXPECT_EQ(got, c.want) << c.program.size() << " " << c.program[1];
     }
+    std::vector<float> vars{1};
+    std::vector<int32_t> program{0};
+    EXPECT_EQ(ZK_FastCalc(nullptr, program.data(), 1), 0.0f);  // missing lists give 0
+    EXPECT_EQ(ZK_FastCalc(vars.data(), nullptr, 1), 0.0f);
 }
 
 TEST(FastCalc, StoresAndDrawsInPlace) {

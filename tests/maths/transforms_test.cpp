@@ -59,7 +59,8 @@ TEST(Transforms, QuarterTurnsInBothAxisOrders) {
     for (const auto& c : cases)
         for (bool zyx : {false, true}) {
             List v({{1, 2, 3}}, 4);
-            (zyx ? RotateVertexListZYX : RotateVertexListXYZ)(v.At(0), 16, v.At(0), 16, 10, 20, 30, c.ax, c.ay, c.az, 1);
+            const auto rotate = zyx ? RotateVertexListZYX : RotateVertexListXYZ;
+            rotate(v.At(0), 16, v.At(0), 16, 10, 20, 30, c.ax, c.ay, c.az, 1);
             EXPECT_EQ(v.f, WithGuard(zyx ? c.zyx : c.xyz)) << (zyx ? "zyx " : "xyz ") << c.ax << c.ay << c.az;
         }
 }

@@ -220,7 +220,8 @@ TEST_F(Fonts, UntrustworthyImagesGiveNothing) {
     ASSERT_NE(intact, nullptr) << "the unaltered image loads";
     CRF_Free(intact);
     const size_t g = 40 + 4 * 32 + 4;
-    const int64_t length = Word(image, 8), size = Word(image, g), values = Word(image, g + 28);
+    const int64_t length = Word(image, 8), size = Word(image, g);
+    const size_t values = static_cast<size_t>(Word(image, g + 28));
     const size_t g3 = g + size + 4;                         // character 3's glyph, the last entry
     const size_t list = g + 32 + Word(image, g + 32);       // the first glyph's first run list
     const struct { const char* what; size_t at; int64_t value; int bytes = 4; } cases[] = {

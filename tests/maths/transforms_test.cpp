@@ -111,12 +111,11 @@ TEST(Transforms, CountsStridesAndSinglePrecisionCoefficients) {
 struct Params {
     uint32_t w[14]{};
     Params(V t, V angles, V scale, int32_t order, int32_t projection, float fx = 0, float fy = 0) {
-        const float f[] = {0, t[0], t[1], t[2], angles[0], angles[1], angles[2], scale[0], scale[1], scale[2]};
+        const float f[] = {0, t[0], t[1], t[2], angles[0], angles[1], angles[2],
+                           scale[0], scale[1], scale[2], 0, 0, fx, fy};
         std::memcpy(w, f, sizeof f);
-        const int32_t modes[] = {order, projection};
-        std::memcpy(&w[10], modes, 8);
-        const float factors[] = {fx, fy};
-        std::memcpy(&w[12], factors, 8);
+        std::memcpy(&w[10], &order, 4);
+        std::memcpy(&w[11], &projection, 4);
     }
 };
 

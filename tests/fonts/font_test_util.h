@@ -1,5 +1,5 @@
 // Shared pieces of the font tests: the reference host with every release
-// recorded, raw glyph building and reading glyph blocks back.
+// recorded, raw glyphs, little-endian bytes, glyph blocks and file images.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,25 +14,27 @@
 
 namespace fonttest {
 
+using ByteVec = std::vector<uint8_t>;
+
 // Addresses released through the free-address service, and the releases of
 // addresses that were no longer (or never) blocks.
-inline std::set<intptr_t>& Released() {
-    static std::set<intptr_t> released;
-    return released;
-}
-inline int& StrayReleases() {
-    static int stray;
-    return stray;
+inline std::set<intptr_t> released;
+inline int strayReleases = 0;
+
+// Releases an address through the reference host itself, uncounted.
+inline void HostFree(intptr_t address) {
+    reinterpret_cast<intptr_t(QRV_CALL*)(intptr_t)>(qrvhost::Record().slot[QRV_HOST_FREE_ADDRESS])(address);
 }
 
 inline intptr_t QRV_CALL CountingFreeAddress(intptr_t address) {
-    Released().insert(address);
+    released.insert(address);
     const size_t before = qrvhost::LiveBlocks();
-    using Fn = intptr_t(QRV_CALL*)(intptr_t);
-    reinterpret_cast<Fn>(qrvhost::Record().slot[QRV_HOST_FREE_ADDRESS])(address);
-    if (qrvhost::LiveBlocks() == before) ++StrayReleases();
+    HostFree(address);
+    if (qrvhost::LiveBlocks() == before) ++strayReleases;
     return 0;
 }
+
+inline bool WasReleased(const void* p) { return released.count(reinterpret_cast<intptr_t>(p)) != 0; }
 
 // The reference host, its address releases counted; every test starts with
 // no block alive and must end so.
@@ -44,76 +46,69 @@ protected:
         record.slot[QRV_HOST_FREE_ADDRESS] = reinterpret_cast<QrvHostService>(&CountingFreeAddress);
         GCF_Retrieve(&record);
         qrvhost::FailAllocationsAfter(-1);
-        Released().clear();
-        StrayReleases() = 0;
+        released.clear();
+        strayReleases = 0;
         baseline = qrvhost::LiveBlocks();
     }
     void TearDown() override {
         qrvhost::FailAllocationsAfter(-1);
         EXPECT_EQ(qrvhost::LiveBlocks(), baseline) << "blocks leaked";
         EXPECT_EQ(qrvhost::OpenStreams(), 0u) << "streams left open";
-        EXPECT_EQ(StrayReleases(), 0) << "a block released twice, or an address that is no block";
+        EXPECT_EQ(strayReleases, 0) << "a block released twice, or an address that is no block";
     }
     size_t baseline = 0;
 };
 
-// A raw glyph: the header, then the pixels (bytes at depth 8, words at 32).
-inline std::vector<uint8_t> RawGlyph(int width, int height, int depth, uint32_t key,
-                                     const std::vector<uint32_t>& pixels) {
-    const QrvRawGlyph header{width, height, depth, key};
-    std::vector<uint8_t> raw(sizeof header + pixels.size() * (depth / 8));
-    std::memcpy(raw.data(), &header, sizeof header);
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        if (depth == 8) raw[sizeof header + i] = static_cast<uint8_t>(pixels[i]);
-        else std::memcpy(raw.data() + sizeof header + 4 * i, &pixels[i], 4);
-    }
-    return raw;
-}
-
-// The glyph block of a raw glyph as its address, owned by whoever stores it.
-inline uint8_t* Compress(const std::vector<uint8_t>& raw) {
-    const intptr_t block = CRF_CompressChr(reinterpret_cast<const QrvRawGlyph*>(raw.data()));
-    if (block == 0) return nullptr;
-    return static_cast<uint8_t*>(qrvhost::BlockAddress(block));
-}
-
-inline std::vector<uint8_t> BlockBytes(const uint8_t* glyph) {
-    int32_t size;
-    std::memcpy(&size, glyph, 4);
-    return std::vector<uint8_t>(glyph, glyph + size);
-}
-
 // Little-endian image building.
 struct Bytes {
-    std::vector<uint8_t> b;
-    Bytes& I32(int64_t v) {
-        for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    ByteVec b;
+    Bytes& Put(int bytes, std::initializer_list<int64_t> vs) {
+        for (int64_t v : vs)
+            for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
         return *this;
     }
-    Bytes& U16(uint32_t v) {
-        b.push_back(static_cast<uint8_t>(v));
-        b.push_back(static_cast<uint8_t>(v >> 8));
-        return *this;
-    }
-    Bytes& Raw(const std::vector<uint8_t>& more) {
-        b.insert(b.end(), more.begin(), more.end());
-        return *this;
-    }
-    Bytes& U8(std::initializer_list<int> more) {
-        for (int v : more) b.push_back(static_cast<uint8_t>(v));
-        return *this;
-    }
+    Bytes& I32(std::initializer_list<int64_t> vs) { return Put(4, vs); }
+    Bytes& U16(std::initializer_list<int64_t> vs) { return Put(2, vs); }
+    Bytes& U8(std::initializer_list<int64_t> vs) { return Put(1, vs); }
+    Bytes& Raw(const ByteVec& more) { b.insert(b.end(), more.begin(), more.end()); return *this; }
 };
 
-inline std::vector<uint8_t> WriteImage(void* font) {
+inline int32_t Word(const void* at) {
+    int32_t v;
+    std::memcpy(&v, at, 4);
+    return v;
+}
+inline int32_t Word(const ByteVec& b, size_t at) { return Word(b.data() + at); }
+
+// A raw glyph: the header, then the pixels (bytes at depth 8, words at 32).
+inline ByteVec RawGlyph(int width, int height, int depth, uint32_t key, const std::vector<uint32_t>& pixels) {
+    Bytes raw;
+    raw.I32({width, height, depth, key});
+    for (uint32_t p : pixels) raw.Put(depth == 8 ? 1 : 4, {p});
+    return raw.b;
+}
+inline const QrvRawGlyph* AsRaw(const ByteVec& raw) { return reinterpret_cast<const QrvRawGlyph*>(raw.data()); }
+
+// The glyph block of a raw glyph as its address, owned by whoever stores it.
+inline uint8_t* Compress(const ByteVec& raw) {
+    const intptr_t block = CRF_CompressChr(AsRaw(raw));
+    return block == 0 ? nullptr : static_cast<uint8_t*>(qrvhost::BlockAddress(block));
+}
+
+inline ByteVec BlockBytes(const void* glyph) {
+    const uint8_t* g = static_cast<const uint8_t*>(glyph);
+    return ByteVec(g, g + Word(g));
+}
+
+inline ByteVec WriteImage(void* font) {
     const intptr_t s = qrvhost::OpenMemoryStream();
     CRF_Write(font, s);
-    std::vector<uint8_t> bytes = qrvhost::MemoryStreamBytes(s);
+    ByteVec bytes = qrvhost::MemoryStreamBytes(s);
     qrvhost::CloseStream(s);
     return bytes;
 }
 
-inline void* ReadImage(const std::vector<uint8_t>& bytes) {
+inline void* ReadImage(const ByteVec& bytes) {
     const intptr_t s = qrvhost::OpenMemoryStream(bytes.data(), bytes.size());
     void* font = CRF_Read(s);
     qrvhost::CloseStream(s);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "quorvel.h"
@@ -9,23 +10,25 @@
 namespace {
 
 constexpr float kGuard = -7777.0f;
+using V = std::vector<float>;
 
 // Records of `floats` floats each, every unused float holding a guard value.
 struct List {
     int floats;
-    std::vector<float> f;
-    List(int count, int floatsPerRecord)
-        : floats(floatsPerRecord), f(static_cast<size_t>(count) * floatsPerRecord, kGuard) {}
-    List(std::initializer_list<std::vector<float>> points, int floatsPerRecord)
-        : List(int(points.size()), floatsPerRecord) {
+    V f;
+    List(int count, int floatsPerRecord) : floats(floatsPerRecord), f(size_t(count) * floatsPerRecord, kGuard) {}
+    List(std::initializer_list<V> points, int floatsPerRecord) : List(int(points.size()), floatsPerRecord) {
         int i = 0;
         for (const auto& p : points) std::copy(p.begin(), p.end(), At(i++));
     }
-    float* At(int i) { return f.data() + static_cast<size_t>(i) * floats; }
-    std::vector<float> Get(int i, int n) { return {At(i), At(i) + n}; }
+    float* At(int i) { return f.data() + size_t(i) * floats; }
+    V Get(int i, int n) { return {At(i), At(i) + n}; }
 };
 
-using V = std::vector<float>;
+V WithGuard(V v) {
+    v.push_back(kGuard);
+    return v;
+}
 
 // The rotation matrices built from the library's own sines and cosines.
 struct M {
@@ -47,26 +50,19 @@ struct M {
     }
 };
 
-void ExpectNear(const V& got, const V& want, float tolerance) {
-    ASSERT_EQ(got.size(), want.size());
-    for (size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], want[i], tolerance) << i;
-}
-
 TEST(Transforms, QuarterTurnsInBothAxisOrders) {
     // (1, 2, 3) turned a quarter about x and about z: the order decides the result.
     const struct { float ax, ay, az; V xyz, zyx; } cases[] = {
-        {90, 0, 90, {8, 17, 31}, {13, 21, 32}},
-        {0, 90, 0, {13, 22, 29}, {13, 22, 29}},
-        {0, 0, -90, {12, 19, 33}, {12, 19, 33}},
-        {0, 0, 0, {11, 22, 33}, {11, 22, 33}},
+        {90, 0, 90, {8, 17, 31}, {13, 21, 32}}, {0, 90, 0, {13, 22, 29}, {13, 22, 29}},
+        {0, 0, -90, {12, 19, 33}, {12, 19, 33}}, {0, 0, 0, {11, 22, 33}, {11, 22, 33}},
     };
-    for (const auto& c : cases) {
-        List xyz({{1, 2, 3}}, 4), zyx({{1, 2, 3}}, 4);
-        RotateVertexListXYZ(xyz.At(0), 16, xyz.At(0), 16, 10, 20, 30, c.ax, c.ay, c.az, 1);
-        RotateVertexListZYX(zyx.At(0), 16, zyx.At(0), 16, 10, 20, 30, c.ax, c.ay, c.az, 1);
-        EXPECT_EQ(xyz.Get(0, 4), (V{c.xyz[0], c.xyz[1], c.xyz[2], kGuard})) << c.ax << c.ay << c.az;
-        EXPECT_EQ(zyx.Get(0, 4), (V{c.zyx[0], c.zyx[1], c.zyx[2], kGuard})) << c.ax << c.ay << c.az;
-    }
+    for (const auto& c : cases)
+        for (bool zyx : {false, true}) {
+            List v({{1, 2, 3}}, 4);
+            const auto rotate = zyx ? RotateVertexListZYX : RotateVertexListXYZ;
+            rotate(v.At(0), 16, v.At(0), 16, 10, 20, 30, c.ax, c.ay, c.az, 1);
+            EXPECT_EQ(v.f, WithGuard(zyx ? c.zyx : c.xyz)) << (zyx ? "zyx " : "xyz ") << c.ax << c.ay << c.az;
+        }
 }
 
 TEST(Transforms, GeneralAnglesMatchTheMatrixProducts) {
@@ -75,21 +71,20 @@ TEST(Transforms, GeneralAnglesMatchTheMatrixProducts) {
         List a({p, p}, 3), b({p, p}, 3);
         RotateVertexListXYZ(a.At(0), 12, a.At(0), 12, t[0], t[1], t[2], ax, ay, az, 2);
         RotateVertexListZYX(b.At(0), 12, b.At(0), 12, t[0], t[1], t[2], ax, ay, az, 2);
-        for (int i = 0; i < 2; ++i) {
-            ExpectNear(a.Get(i, 3), (M::X(ax) * M::Y(ay) * M::Z(az)).Apply(p, t), 2e-5f);
-            ExpectNear(b.Get(i, 3), (M::Z(az) * M::Y(ay) * M::X(ax)).Apply(p, t), 2e-5f);
+        const V xyz = (M::X(ax) * M::Y(ay) * M::Z(az)).Apply(p, t), zyx = (M::Z(az) * M::Y(ay) * M::X(ax)).Apply(p, t);
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_NEAR(a.f[i], xyz[i % 3], 2e-5f) << ax << " " << ay << " " << az << " " << i;
+            EXPECT_NEAR(b.f[i], zyx[i % 3], 2e-5f) << ax << " " << ay << " " << az << " " << i;
         }
     }
 }
 
-TEST(Transforms, CoefficientsAreRoundedToSinglePrecision) {
+TEST(Transforms, CountsStridesAndSinglePrecisionCoefficients) {
     // With sin and cos of 33 degrees kept in double the y below would be -6.88443995.
     List v({{-15, 5.66666603f, 0}}, 3);
     Rotate2DVertexList(v.At(0), 12, v.At(0), 12, 1.5f, -2, 33, 1.25f, 0.75f, 0);
     EXPECT_EQ(v.Get(0, 2), (V{-15.6503229f, -6.88444042f}));
-}
 
-TEST(Transforms, CountsAndStrides) {
     // The 2D rotation takes count + 1 vertices and leaves z alone.
     List two({{1, 0, 9}, {0, 2, 9}, {5, 5, 5}}, 5);
     Rotate2DVertexList(two.At(0), 20, two.At(0), 20, 1, 1, 90, 2, 3, 1);
@@ -98,8 +93,7 @@ TEST(Transforms, CountsAndStrides) {
     EXPECT_EQ(two.Get(2, 3), (V{5, 5, 5}));
     List one({{1, 0, 0}, {1, 0, 0}}, 3);
     Rotate2DVertexList(one.At(0), 12, one.At(0), 12, 0, 0, 180, 1, 1, 0);
-    EXPECT_EQ(one.Get(0, 2), (V{-1, ZK_Sin(180)}));  // the truncated factor leaves a residue
-    EXPECT_EQ(one.Get(1, 2), (V{1, 0}));
+    EXPECT_EQ(one.f, (V{-1, ZK_Sin(180), 0, 1, 0, 0}));  // the truncated factor leaves a residue
 
     // Zero and negative counts write nothing; a negative stride walks backwards.
     List none({{1, 2, 3}}, 3);
@@ -107,29 +101,25 @@ TEST(Transforms, CountsAndStrides) {
     RotateVertexListXYZ(none.At(0), 12, none.At(0), 12, 1, 1, 1, 0, 0, 0, 0);
     RotateVertexListZYX(none.At(0), 12, none.At(0), 12, 1, 1, 1, 0, 0, 0, -5);
     LerpVertexList(none.At(0), 12, none.At(0), 12, none.At(0), 12, 0, 0.5f);
-    EXPECT_EQ(none.Get(0, 3), (V{1, 2, 3}));
-
+    EXPECT_EQ(none.f, (V{1, 2, 3}));
     List a({{0, 0, 0}, {4, 8, -4}}, 3), b({{4, 4, 4}, {0, 0, 0}}, 3), out(2, 4);
     LerpVertexList(a.At(1), -12, b.At(1), -12, out.At(0), 16, 2, 0.25f);
-    EXPECT_EQ(out.Get(0, 4), (V{3, 6, -3, kGuard}));
-    EXPECT_EQ(out.Get(1, 4), (V{1, 1, 1, kGuard}));
+    EXPECT_EQ(out.f, (V{3, 6, -3, kGuard, 1, 1, 1, kGuard}));
 }
 
 // Parameter block: words 1-3 translation, 4-6 angles, 7-9 scale, 10 order, 11 projection, 12-13 factors.
 struct Params {
     uint32_t w[14]{};
     Params(V t, V angles, V scale, int32_t order, int32_t projection, float fx = 0, float fy = 0) {
-        const float f[] = {0, t[0], t[1], t[2], angles[0], angles[1], angles[2], scale[0], scale[1], scale[2]};
+        const float f[] = {0, t[0], t[1], t[2], angles[0], angles[1], angles[2],
+                           scale[0], scale[1], scale[2], 0, 0, fx, fy};
         std::memcpy(w, f, sizeof f);
         std::memcpy(&w[10], &order, 4);
         std::memcpy(&w[11], &projection, 4);
-        std::memcpy(&w[12], &fx, 4);
-        std::memcpy(&w[13], &fy, 4);
     }
 };
 
 TEST(Transforms, ParameterBlockScalesRotatesTranslatesProjects) {
-    const V p{1, 0, 0};
     const float turned = 2 * ZK_Cos(90);  // not quite 0
     const struct { Params params; V want; } cases[] = {
         // Scaled, then turned.
@@ -140,29 +130,26 @@ TEST(Transforms, ParameterBlockScalesRotatesTranslatesProjects) {
         {{{1, 2, 3}, {0, 0, 0}, {1, 1, 1}, 0, 2}, V(5, kGuard)},  // unknown projection
     };
     for (const auto& c : cases) {
-        List in({p}, 3), out(1, 6);
+        List in({{1, 0, 0}}, 3), out(1, 6);
         RotateVertexList((void*)c.params.w, in.At(0), 12, out.At(0), 24, 1);
-        EXPECT_EQ(out.Get(0, 6), (V{c.want[0], c.want[1], c.want[2], c.want[3], c.want[4], kGuard}));
+        EXPECT_EQ(out.f, WithGuard(c.want));
     }
 }
 
 TEST(Transforms, CameraView) {
     // Camera at the origin looking down +z (its pitch 0 enters as 180); object ten units ahead.
-    const Params object({0, 0, 10}, {0, 0, 0}, {1, 1, 1}, 0, 0);
-    const struct { Params camera; V want; } cases[] = {
-        {{{0, 0, 0}, {0, 0, 0}, {1, 1, 1}, 0, 0, 100, 100}, {1, -2, 10, 10, -20}},
-        {{{0, 0, 20}, {0, 0, 0}, {1, 1, 1}, 0, 0, 100, 100}, {1, -2, -10, 0, 0}},     // object behind
-        {{{1, 0, 0}, {0, 90, 0}, {1, 1, 1}, 0, 0, 100, 100}, {-10, -2, float(-10.0 * ZK_Cos(90)), 0, 0}},
+    const Params object({0, 0, 10}, {0, 0, 0}, {1, 1, 1}, 0, 0), badOrder({0, 0, 10}, {0, 0, 0}, {1, 1, 1}, 3, 0);
+    const struct { Params camera; const Params* object; V want; } cases[] = {
+        {{{0, 0, 0}, {0, 0, 0}, {1, 1, 1}, 0, 0, 100, 100}, &object, {1, -2, 10, 10, -20}},
+        {{{0, 0, 20}, {0, 0, 0}, {1, 1, 1}, 0, 0, 100, 100}, &object, {1, -2, -10, 0, 0}},     // object behind
+        {{{1, 0, 0}, {0, 90, 0}, {1, 1, 1}, 0, 0, 100, 100}, &object, {-10, -2, float(-10.0 * ZK_Cos(90)), 0, 0}},
+        {{{0, 0, 0}, {0, 0, 0}, {1, 1, 1}, 0, 0, 100, 100}, &badOrder, V(5, kGuard)},
     };
     for (const auto& c : cases) {
         List in({{1, 2, 0}}, 3), out(1, 6);
-        RotateVertexListToCamera((void*)c.camera.w, (void*)object.w, in.At(0), 12, out.At(0), 24, 1);
-        EXPECT_EQ(out.Get(0, 6), (V{c.want[0], c.want[1], c.want[2], c.want[3], c.want[4], kGuard}));
+        RotateVertexListToCamera((void*)c.camera.w, (void*)c.object->w, in.At(0), 12, out.At(0), 24, 1);
+        EXPECT_EQ(out.f, WithGuard(c.want));
     }
-    List in({{1, 2, 0}}, 3), out(1, 5);
-    const Params badOrder({0, 0, 10}, {0, 0, 0}, {1, 1, 1}, 3, 0);
-    RotateVertexListToCamera((void*)cases[0].camera.w, (void*)badOrder.w, in.At(0), 12, out.At(0), 20, 1);
-    EXPECT_EQ(out.Get(0, 1), V{kGuard});
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include "polygons/edge_walk.h"
 #include "polygons/poly_test_util.h"
-#include "polygons/texture_test_util.h"
 #include "primitives/span_test_util.h"
 #include "quorvel.h"
 

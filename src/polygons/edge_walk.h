@@ -104,6 +104,32 @@ struct NoAttrs {
     int32_t Start(int32_t, int32_t, int) const { return 0; }
 };
 
+// The corners of an outline of four vertices whose edges run along the axes,
+// each of nonzero length: a rectangle, however its vertices are ordered and
+// wound. False for any other outline.
+struct RectangleCorners {
+    int32_t topLeft, topRight, bottomLeft, bottomRight;
+};
+
+inline bool AxisRectangle(const int32_t* xs, const int32_t* ys, RectangleCorners& c) {
+    // Edge 0-1 runs across (or down), then the edges alternate.
+    const bool across = ys[0] == ys[1];
+    const bool closed = across ? (xs[1] == xs[2] && ys[2] == ys[3] && xs[3] == xs[0])
+                               : (xs[0] == xs[1] && ys[1] == ys[2] && xs[2] == xs[3] && ys[3] == ys[0]);
+    if (!closed || xs[0] == xs[2] || ys[0] == ys[2]) return false;
+    // Vertex 2 is the corner opposite vertex 0; 1 and 3 are the other two.
+    const int32_t left = xs[0] < xs[2] ? 0 : 2, right = 2 - left;
+    const int32_t firstTop = ys[0] < ys[2] ? 0 : 2;
+    const int32_t oddTop = ys[1] < ys[3] ? 1 : 3, oddLeft = xs[1] < xs[3] ? 1 : 3;
+    // Of the four corners, the even pair gives one diagonal, the odd pair the other.
+    if (firstTop == left) {
+        c = {left, 4 - oddLeft, oddLeft, right};
+    } else {
+        c = {oddTop, right, left, 4 - oddTop};
+    }
+    return true;
+}
+
 // The walk: calls emit(y, left, right) for every row of the outline in
 // xs/ys that lies between clip.top and clip.bottom, top row included and the
 // bottom vertex's row excluded. The outline must be convex; a chain that turns

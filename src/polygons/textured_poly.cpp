@@ -88,26 +88,15 @@ int32_t WalkTextured(const PolyWalkSetup& setup, const Viewport& view, int32_t c
     return spans.count;
 }
 
-void DrawTexturedSlots(const QrvSurfaceDesc* texture, int32_t count, const void* tpdHandle, bool sprite) {
-    const Tpd* tpd = LiveTpd(tpdHandle);
-    if (tpd == nullptr || !UsableTexture(texture)) return;
-    const Viewport view = View();
-    PolyWalkSetup setup;
-    if (!BeginPolyWalk(count, view, setup)) return;
-    const int32_t maxU = ReachableWidth(*texture) - 1, maxV = ReachableHeight(*texture) - 1;
-    for (int32_t i = 0; i < count; ++i) {
-        PolyU[i] = ClampInt(PolyU[i], 0, maxU);
-        PolyV[i] = ClampInt(PolyV[i], 0, maxV);
-    }
-    const int32_t offset = sprite ? 0x8000 : 0;
-    const int32_t rows = tpd->gouraudState == 1 ? WalkTextured<true>(setup, view, count, offset, setup.spans)
-                                                : WalkTextured<false>(setup, view, count, offset, setup.spans);
-    if (rows > 0) DrawTexturedSpans(g.destDesc, texture, setup.spans.records, rows, tpd);
-}
-
 // ---- The pipeline ----
 
 bool HasTexelEffects(const Tpd& t) { return t.texelEffectCount > 0 && t.texelEffects[0].effect != 0; }
+
+// Both formats 32-bit, replace, no texel effects: the texels themselves are
+// what the pipeline writes, so spans may copy them.
+bool CopiesTexels(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const Tpd& t) {
+    return dest.format == 4 && tex.format == 4 && t.outputType == 1 && !HasTexelEffects(t);
+}
 
 // Both formats 32-bit 0x00RRGGBB, replace, no effects: texels go straight to
 // the destination, those equal to the key word skipped when masked.
@@ -193,6 +182,80 @@ bool OnWholeTexels(const SpanRecord& r) {
     return ((r.leftAttr[1] | r.leftAttr[2] | r.rightAttr[1] | r.rightAttr[2]) & 0xFFFF) == 0;
 }
 
+// An axis-aligned rectangle whose texture is not turned (u changes only
+// across, v only down), drawn by plain or masked copies: the rows the edge
+// walk would give, each copied as it comes, without span records. False when
+// the slots hold no such rectangle or the draw needs the pipeline.
+bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWalkSetup& setup, const Viewport& view,
+                        int32_t offset) {
+    const QrvSurfaceDesc& dest = g.destDesc;
+    RectangleCorners c;
+    if (tpd.filtered || !CopiesTexels(dest, tex, tpd) || !AxisRectangle(PolyX, PolyY, c)) return false;
+    if (PolyU[c.topLeft] != PolyU[c.bottomLeft] || PolyU[c.topRight] != PolyU[c.bottomRight] ||
+        PolyV[c.topLeft] != PolyV[c.topRight] || PolyV[c.bottomLeft] != PolyV[c.bottomRight])
+        return false;
+    const int32_t rows = PolyY[c.bottomLeft] - PolyY[c.topLeft];
+    const int32_t vTop = (PolyV[c.topLeft] << 16) + offset;
+    const int32_t dvRow = ((PolyV[c.bottomLeft] << 16) + offset - vTop) / rows;
+    int32_t xLeft = PolyX[c.topLeft], xRight = PolyX[c.topRight];
+    int32_t u = (PolyU[c.topLeft] << 16) + offset;
+    const int32_t du = ((PolyU[c.topRight] << 16) + offset - u) / (xRight - xLeft);
+    if (setup.clipX) {
+        if (xLeft >= view.right || xRight < view.left) return true;
+        if (xLeft < view.left) {
+            u += (view.left - xLeft) * du;
+            xLeft = view.left;
+        }
+        if (xRight > view.right) xRight = view.right;
+        if (xRight <= xLeft) return true;
+    }
+    const int32_t top = PolyY[c.topLeft];
+    const int32_t first = top > view.top ? top : view.top;
+    const int32_t end = PolyY[c.bottomLeft] < view.bottom ? PolyY[c.bottomLeft] : view.bottom;
+    const BlitRowFn keyedRow = BlitRowFor(4, 4, true, g.mmxState, ActiveKernelSet());
+    const CopyRule rule = tpd.masked ? CopyRule::SkipKey : CopyRule::All;
+    const int32_t width = xRight - xLeft;
+    const auto* texels = static_cast<const uint8_t*>(tex.pixels);
+    auto* pixels = static_cast<uint8_t*>(dest.pixels);
+    for (int32_t y = first; y < end; ++y) {
+        const int32_t v = static_cast<int32_t>(static_cast<uint32_t>(vTop) +
+                                               static_cast<uint32_t>(y - top) * static_cast<uint32_t>(dvRow));
+        if (du != 0x10000) {
+            const SpanRecord r{y, xLeft, {0, u, v}, xRight, {0, du, 0}};
+            DirectCopySpan(dest, tex, r, rule, keyedRow);
+            continue;
+        }
+        // At one texel a pixel the row is one run from texel u.
+        uint8_t* out = pixels + static_cast<ptrdiff_t>(y) * dest.pitch + static_cast<ptrdiff_t>(xLeft) * 4;
+        const uint8_t* from = texels + static_cast<ptrdiff_t>(v >> 16) * tex.pitch + static_cast<ptrdiff_t>(u >> 16) * 4;
+        if (rule == CopyRule::SkipKey) {
+            keyedRow(out, from, width, tex.maskColour);
+        } else {
+            CopyRowBytes(out, from, static_cast<size_t>(width) * 4);
+        }
+    }
+    return true;
+}
+
+void DrawTexturedSlots(const QrvSurfaceDesc* texture, int32_t count, const void* tpdHandle, bool sprite) {
+    const Tpd* tpd = LiveTpd(tpdHandle);
+    if (tpd == nullptr || !UsableTexture(texture)) return;
+    const Viewport view = View();
+    PolyWalkSetup setup;
+    if (!BeginPolyWalk(count, view, setup)) return;
+    const int32_t maxU = ReachableWidth(*texture) - 1, maxV = ReachableHeight(*texture) - 1;
+    for (int32_t i = 0; i < count; ++i) {
+        PolyU[i] = ClampInt(PolyU[i], 0, maxU);
+        PolyV[i] = ClampInt(PolyV[i], 0, maxV);
+    }
+    const int32_t offset = sprite ? 0x8000 : 0;
+    if (count == 4 && DrawTexelRectangle(*texture, *tpd, setup, view, offset)) return;
+    const int32_t rows = tpd->gouraudState == 1 ? WalkTextured<true>(setup, view, count, offset, setup.spans)
+                                                : WalkTextured<false>(setup, view, count, offset, setup.spans);
+    if (rows > 0) DrawTexturedSpans(g.destDesc, texture, setup.spans.records, rows, tpd);
+}
+
+
 }  // namespace
 
 bool UsableTexture(const QrvSurfaceDesc* s) {
@@ -210,7 +273,7 @@ void DrawTexturedSpans(const QrvSurfaceDesc& dest, const QrvSurfaceDesc* texture
     const OutputRenderer render = OutputRendererFor(tpd->outputType, dest.format);
     if (render == nullptr) return;
     const int32_t mmxState = g.mmxState;
-    const bool direct = dest.format == 4 && tex.format == 4 && tpd->outputType == 1 && !HasTexelEffects(*tpd);
+    const bool direct = CopiesTexels(dest, tex, *tpd);
     const BlitRowFn keyedRow = direct ? BlitRowFor(4, 4, true, mmxState, ActiveKernelSet()) : nullptr;
     if (direct && !tpd->filtered) {
         const CopyRule rule = tpd->masked ? CopyRule::SkipKey : CopyRule::All;

@@ -4,6 +4,7 @@
 // outside the viewport.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -18,8 +19,9 @@ namespace {
 using TexturedProperty = PolygonTest;
 
 // A texture with random texels, a good share of them the mask colour.
-std::unique_ptr<Texture> RandomTexture(std::mt19937& rng, int format) {
-    const int w = 1 + static_cast<int>(rng() % 24), h = 1 + static_cast<int>(rng() % 24);
+std::unique_ptr<Texture> RandomTexture(std::mt19937& rng, int format, int least = 1, int most = 24) {
+    const int sides = most - least + 1;
+    const int w = least + static_cast<int>(rng() % sides), h = least + static_cast<int>(rng() % sides);
     const uint32_t mask = rng() % 3 ? rng() : 0;
     auto tex = std::make_unique<Texture>(w, h, format, mask);
     const uint32_t stored = RGBForBuffer(mask, format) & PixelMask(format);
@@ -140,12 +142,14 @@ TEST_F(TexturedProperty, PackedEqualsPlainAndNothingOutsideTheViewport) {
 // 32-bit texture to 32-bit destination, replace: the direct copy (no
 // effects; filtered spans on whole texels too) gives the pixels of the
 // fetch-and-render pipeline (forced by an effect without a routine), for mask
-// colours with a clear top byte; a third of the draws axis-aligned at scale 1
-// and a third at scales just above it, wide enough for the widest keyed rows.
+// colours with a clear top byte; two thirds of the draws axis-aligned, wide
+// enough for the widest keyed rows.
 TEST_F(TexturedProperty, DirectCopyEqualsThePipeline) {
     std::mt19937 rng(99);
     for (int trial = 0; trial < 1500; ++trial) {
-        auto tex = RandomTexture(rng, 4);
+        // Half the axis-aligned draws on a texture larger than they reach.
+        const bool large = trial % 3 != 2 && trial % 2 == 0;
+        auto tex = RandomTexture(rng, 4, large ? 40 : 1, large ? 48 : 24);
         tex->desc.maskColour &= 0xFFFFFF;
         const int32_t masked = static_cast<int32_t>(rng() & 1), filtered = rng() & 1 ? INT32_MIN : 0;
         // Unfiltered, the copy skips mask texels exactly when masked; the
@@ -157,23 +161,44 @@ TEST_F(TexturedProperty, DirectCopyEqualsThePipeline) {
         TPD_SetMaskCompression(direct, compression);
         TPD_SetMaskCompression(general, compression);
         Canvas a(36, 28, 4);
-        RandomDrawingSetup(rng, a);
+        const ViewRect view = RandomDrawingSetup(rng, a);
         Canvas b = a;
         RandomDraw draw(rng, 36, 28, false);
         if (draw.kind == Draw::Strip) draw.kind = Draw::Quad;
         if (trial % 3 != 2) {
-            // Axis-aligned, at scale 1 (every position on a whole texel) or a
-            // little larger than its texels (or held to the texture's edge):
-            // runs of consecutive texels with repeats between.
-            draw.kind = Draw::Quad;
-            const int32_t w = 8 + static_cast<int32_t>(rng() % 20), h = 2 + static_cast<int32_t>(rng() % 9);
-            const int32_t texels = trial % 3 == 0 ? w : w - static_cast<int32_t>(rng() % (w / 4 + 2));
-            const int32_t x = draw.v[0][0], y = draw.v[0][1], u = static_cast<int32_t>(rng() % 8), v = draw.v[0][3] & 7;
+            // Axis-aligned, across at scale 1 (every position on a whole
+            // texel), a little larger than its texels (or held to the
+            // texture's edge: runs of consecutive texels with repeats between)
+            // or smaller; down at 1/2 to 2 texels a row. The corners come in
+            // any order round either way, over the viewport's edges, with no
+            // width or height now and then, and now and then the texture turned
+            // a quarter or one corner's texel or place moved.
+            draw.kind = rng() & 1 ? Draw::Quad : Draw::Sprite;
+            draw.split = 0;
+            const int32_t w = rng() % 8 ? 8 + static_cast<int32_t>(rng() % 20) : 0;
+            const int32_t h = rng() % 8 ? 2 + static_cast<int32_t>(rng() % 9) : 0;
+            const int32_t across = trial % 3 == 0 ? 0 : static_cast<int32_t>(rng() % (w / 4 + 2));
+            const int32_t texels = rng() % 4 == 0 ? w + across : w - across;
+            const int32_t rows = h * static_cast<int32_t>(1 + rng() % 4) / 2;
+            const int32_t x = view.left - w + static_cast<int32_t>(rng() % static_cast<uint32_t>(view.right - view.left + w + 1));
+            const int32_t y = view.top - h + static_cast<int32_t>(rng() % static_cast<uint32_t>(view.bottom - view.top + h + 1));
+            const int32_t u = static_cast<int32_t>(rng() % 8), v = static_cast<int32_t>(rng() % 8);
+            const int32_t first = static_cast<int32_t>(rng() % 4), step = rng() & 1 ? 1 : 3;
+            const uint32_t look = rng() % 8;  // 0: turned; 1: a corner's texel moved; 2, 3: its place
             const int32_t corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
             for (int i = 0; i < 4; ++i) {
-                draw.v[i][0] = x + w * corners[i][0], draw.v[i][1] = y + h * corners[i][1];
-                draw.v[i][2] = u + texels * corners[i][0], draw.v[i][3] = v + h * corners[i][1];
+                const int32_t *k = corners[(first + step * i) % 4], *t = corners[(first + step * i + (look == 0)) % 4];
+                draw.v[i][0] = x + w * k[0], draw.v[i][1] = y + h * k[1];
+                draw.v[i][2] = u + texels * t[0], draw.v[i][3] = v + rows * t[1];
             }
+            if (look == 1) {
+                // Moved inwards, where the texture's edge does not hold it.
+                const uint32_t c = 2 + rng() % 2;
+                int32_t& t = draw.v[rng() % 4][c];
+                t = std::min(t, (c == 2 ? tex->desc.width : tex->desc.height) - 1);
+                t += t > 0 ? -1 - static_cast<int32_t>(rng() % static_cast<uint32_t>(std::min(t, 3))) : 1;
+            }
+            if (look == 2 || look == 3) draw.v[rng() % 4][rng() % 2] += rng() & 1 ? 2 : -2;
         }
         QRV_SetBuffer(a.Base(), a.pitch, 4);
         draw.Run(&tex->desc, direct);

@@ -182,15 +182,26 @@ bool OnWholeTexels(const SpanRecord& r) {
     return ((r.leftAttr[1] | r.leftAttr[2] | r.rightAttr[1] | r.rightAttr[2]) & 0xFFFF) == 0;
 }
 
+// Filtered spans on whole texels copy directly too, when the rule is the lane
+// rule (compressing fetches, or the MMX state 0), by this rule.
+bool CopiesWholeTexels(const Tpd& t, int32_t mmxState) { return t.maskCompression || mmxState == 0; }
+
+CopyRule WholeTexelRule(const Tpd& t) {
+    return !t.maskCompression ? CopyRule::All : t.masked ? CopyRule::SkipKey : CopyRule::AllUnlessAllKey;
+}
+
 // An axis-aligned rectangle whose texture is not turned (u changes only
-// across, v only down), drawn by plain or masked copies: the rows the edge
-// walk would give, each copied as it comes, without span records. False when
-// the slots hold no such rectangle or the draw needs the pipeline.
+// across, v only down), drawn by copies (plain, masked, or filtered on whole
+// texels): the rows the edge walk would give, each copied as it comes,
+// without span records. False when the slots hold no such rectangle or the
+// draw needs the pipeline.
 bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWalkSetup& setup, const Viewport& view,
                         int32_t offset) {
     const QrvSurfaceDesc& dest = g.destDesc;
     RectangleCorners c;
-    if (tpd.filtered || !CopiesTexels(dest, tex, tpd) || !AxisRectangle(PolyX, PolyY, c)) return false;
+    if (!CopiesTexels(dest, tex, tpd) || (tpd.filtered && !CopiesWholeTexels(tpd, g.mmxState)) ||
+        !AxisRectangle(PolyX, PolyY, c))
+        return false;
     if (PolyU[c.topLeft] != PolyU[c.bottomLeft] || PolyU[c.topRight] != PolyU[c.bottomRight] ||
         PolyV[c.topLeft] != PolyV[c.topRight] || PolyV[c.bottomLeft] != PolyV[c.bottomRight])
         return false;
@@ -200,6 +211,8 @@ bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWal
     int32_t xLeft = PolyX[c.topLeft], xRight = PolyX[c.topRight];
     int32_t u = (PolyU[c.topLeft] << 16) + offset;
     const int32_t du = ((PolyU[c.topRight] << 16) + offset - u) / (xRight - xLeft);
+    // Filtered, every row must fall on whole texels.
+    if (tpd.filtered && ((u | du | vTop | dvRow) & 0xFFFF) != 0) return false;
     if (setup.clipX) {
         if (xLeft >= view.right || xRight < view.left) return true;
         if (xLeft < view.left) {
@@ -213,14 +226,14 @@ bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWal
     const int32_t first = top > view.top ? top : view.top;
     const int32_t end = PolyY[c.bottomLeft] < view.bottom ? PolyY[c.bottomLeft] : view.bottom;
     const BlitRowFn keyedRow = BlitRowFor(4, 4, true, g.mmxState, ActiveKernelSet());
-    const CopyRule rule = tpd.masked ? CopyRule::SkipKey : CopyRule::All;
+    const CopyRule rule = tpd.filtered ? WholeTexelRule(tpd) : tpd.masked ? CopyRule::SkipKey : CopyRule::All;
     const int32_t width = xRight - xLeft;
     const auto* texels = static_cast<const uint8_t*>(tex.pixels);
     auto* pixels = static_cast<uint8_t*>(dest.pixels);
     for (int32_t y = first; y < end; ++y) {
         const int32_t v = static_cast<int32_t>(static_cast<uint32_t>(vTop) +
                                                static_cast<uint32_t>(y - top) * static_cast<uint32_t>(dvRow));
-        if (du != 0x10000) {
+        if (du != 0x10000 || rule == CopyRule::AllUnlessAllKey) {
             const SpanRecord r{y, xLeft, {0, u, v}, xRight, {0, du, 0}};
             DirectCopySpan(dest, tex, r, rule, keyedRow);
             continue;
@@ -280,12 +293,8 @@ void DrawTexturedSpans(const QrvSurfaceDesc& dest, const QrvSurfaceDesc* texture
         for (int32_t n = 0; n < count; ++n) DirectCopySpan(dest, tex, records[n], rule, keyedRow);
         return;
     }
-    // Filtered spans on whole texels copy directly too, when the rule is the
-    // lane rule (compressing fetches, or the MMX state 0).
-    const bool directOnWholeTexels = direct && (tpd->maskCompression || mmxState == 0);
-    const CopyRule wholeTexelRule = !tpd->maskCompression ? CopyRule::All
-                                    : tpd->masked         ? CopyRule::SkipKey
-                                                          : CopyRule::AllUnlessAllKey;
+    const bool directOnWholeTexels = direct && CopiesWholeTexels(*tpd, mmxState);
+    const CopyRule wholeTexelRule = WholeTexelRule(*tpd);
     const uint32_t mask = ForBuffer(RGBPrecisionMask(tex.maskColour, tex.format), dest.format);
     int32_t mode = (tpd->masked & 1) | (tex.format == 5 ? 2 : 0);
     if (tpd->outputType == 2) mode |= tpd->outputLevel << 16;

@@ -173,18 +173,20 @@ TEST_F(TexturedProperty, DirectCopyEqualsThePipeline) {
             // any order round either way, over the viewport's edges, with no
             // width or height now and then, and now and then the texture turned
             // a quarter or one corner's texel or place moved.
-            draw.kind = rng() & 1 ? Draw::Quad : Draw::Sprite;
+            // Filtered, mostly on whole texels.
+            const bool whole = filtered != 0 && rng() % 4 != 0;
+            draw.kind = whole || rng() & 1 ? Draw::Quad : Draw::Sprite;
             draw.split = 0;
             const int32_t w = rng() % 8 ? 8 + static_cast<int32_t>(rng() % 20) : 0;
             const int32_t h = rng() % 8 ? 2 + static_cast<int32_t>(rng() % 9) : 0;
-            const int32_t across = trial % 3 == 0 ? 0 : static_cast<int32_t>(rng() % (w / 4 + 2));
+            const int32_t across = trial % 3 == 0 || whole ? 0 : static_cast<int32_t>(rng() % (w / 4 + 2));
             const int32_t texels = rng() % 4 == 0 ? w + across : w - across;
-            const int32_t rows = h * static_cast<int32_t>(1 + rng() % 4) / 2;
+            const int32_t rows = h * static_cast<int32_t>(whole ? 2 + 2 * (rng() & 1) : 1 + rng() % 4) / 2;
             const int32_t x = view.left - w + static_cast<int32_t>(rng() % static_cast<uint32_t>(view.right - view.left + w + 1));
             const int32_t y = view.top - h + static_cast<int32_t>(rng() % static_cast<uint32_t>(view.bottom - view.top + h + 1));
             const int32_t u = static_cast<int32_t>(rng() % 8), v = static_cast<int32_t>(rng() % 8);
             const int32_t first = static_cast<int32_t>(rng() % 4), step = rng() & 1 ? 1 : 3;
-            const uint32_t look = rng() % 8;  // 0: turned; 1: a corner's texel moved; 2, 3: its place
+            const uint32_t look = rng() % 8;  // 0: turned; 1: a corner's texel moved; 2, 3: its place; 4: key rows
             const int32_t corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
             for (int i = 0; i < 4; ++i) {
                 const int32_t *k = corners[(first + step * i) % 4], *t = corners[(first + step * i + (look == 0)) % 4];
@@ -199,6 +201,12 @@ TEST_F(TexturedProperty, DirectCopyEqualsThePipeline) {
                 t += t > 0 ? -1 - static_cast<int32_t>(rng() % static_cast<uint32_t>(std::min(t, 3))) : 1;
             }
             if (look == 2 || look == 3) draw.v[rng() % 4][rng() % 2] += rng() & 1 ? 2 : -2;
+            if (look == 4) {
+                // Texture rows of nothing but the mask colour.
+                for (int32_t ty = v; ty < v + 3 && ty < tex->canvas.height; ++ty)
+                    for (int32_t tx = 0; tx < tex->canvas.width; ++tx) tex->canvas.Set(tx, ty, tex->desc.maskColour);
+                tex->MakeExact();
+            }
         }
         QRV_SetBuffer(a.Base(), a.pitch, 4);
         draw.Run(&tex->desc, direct);

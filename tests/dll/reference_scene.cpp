@@ -386,8 +386,15 @@ void Textured(Scene& s) {
         Q(TPD_Free)(tpd);
         ++i;
     }
-    // Coordinates beyond the texture are clamped into the slots.
+    // Axis-aligned at one texel a pixel, plain and masked, over the viewport's edges.
     void* plain = Q(TPD_Alloc)();
+    void* masked = Q(TPD_BuildSpriteDrawMode)(1, 0xFFFFFF, 0, 0);
+    Q(QRV_QuadT)(&same, kRight - 12, kTop + 20, 0, 0, kRight + 8, kTop + 20, 20, 0, kRight + 8, kTop + 36, 20, 16,
+                 kRight - 12, kTop + 36, 0, 16, plain);
+    Q(QRV_QuadT)(&same, kLeft - 6, kBottom - 14, 4, 2, kLeft - 6, kBottom + 2, 4, 18, kLeft + 18, kBottom + 2, 28, 18,
+                 kLeft + 18, kBottom - 14, 28, 2, masked);
+    Q(TPD_Free)(masked);
+    // Coordinates beyond the texture are clamped into the slots.
     Q(QRV_DrawSpriteQuad)(&same, kLeft + 40, kTop + 40, -5, -5, kLeft + 70, kTop + 44, 90, 0, kLeft + 66, kTop + 74,
                           90, 90, kLeft + 36, kTop + 70, 0, 90, plain, 0);
     Q(QRV_DrawSpritePoly)(&argb, 3, plain);

@@ -99,8 +99,46 @@ bool CopiesTexels(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const T
 }
 
 // Both formats 32-bit 0x00RRGGBB, replace, no effects: texels go straight to
-// the destination, those equal to the key word skipped when masked.
-enum class CopyRule { All, SkipKey, AllUnlessAllKey };
+// the destination, those equal to the key word skipped when masked; or, for
+// filtered spans on whole texels under the channel rule, each byte two less.
+enum class CopyRule { All, SkipKey, AllUnlessAllKey, ChannelFiltered };
+
+// The channel rule's filter at a whole texel: each of its two steps keeps
+// (c * 255) >> 8 of every byte c, which is c - 1 down to 0.
+constexpr uint32_t ChannelFilteredTexel(uint32_t t) {
+    uint32_t r = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const uint32_t c = (t >> shift) & 0xFF;
+        r |= (c > 2 ? c - 2 : 0) << shift;
+    }
+    return r;
+}
+
+void ChannelFilteredRow(uint32_t* out, const uint32_t* in, int32_t n) {
+    int32_t k = 0;
+#if defined(__SSE2__)
+    if (PackedKernelsActive()) {
+        using W = packed::Width16;
+        for (; k + 4 <= n; k += 4)
+            W::Store(reinterpret_cast<uint8_t*>(out + k),
+                     W::SubSat8(W::Load(reinterpret_cast<const uint8_t*>(in + k)), W::Splat8(2)));
+    }
+#endif
+    for (; k < n; ++k) out[k] = ChannelFilteredTexel(in[k]);
+}
+
+// n texels from `from` to `out` by the rule (AllUnlessAllKey, once a span is
+// known to hold another texel, copies them all).
+inline void CopyTexelRun(uint32_t* out, const uint32_t* from, int32_t n, CopyRule rule, BlitRowFn keyedRow,
+                         uint32_t key) {
+    if (rule == CopyRule::SkipKey) {
+        keyedRow(reinterpret_cast<uint8_t*>(out), reinterpret_cast<const uint8_t*>(from), n, key);
+    } else if (rule == CopyRule::ChannelFiltered) {
+        ChannelFilteredRow(out, from, n);
+    } else {
+        CopyRowBytes(out, from, static_cast<size_t>(n) * 4);
+    }
+}
 
 // Along one texture row at a step of 3/4 to 1 texel, the positions fall on
 // runs of consecutive texels (a quad drawn a little larger than its texels,
@@ -149,29 +187,25 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
     }
     if (dv == 0 && du >= kRunStepMin && du <= 0x10000) {
         const auto* row = reinterpret_cast<const uint32_t*>(texels + (v >> 16) * texPitch);
-        ForEachTexelRun(u, du, width, [&](int32_t k, int32_t t, int32_t n) {
-            if (masked) {
-                keyedRow(reinterpret_cast<uint8_t*>(out + k), reinterpret_cast<const uint8_t*>(row + t), n, key);
-            } else {
-                CopyRowBytes(out + k, row + t, static_cast<size_t>(n) * 4);
-            }
-        });
+        ForEachTexelRun(u, du, width,
+                        [&](int32_t k, int32_t t, int32_t n) { CopyTexelRun(out + k, row + t, n, rule, keyedRow, key); });
         return;
     }
+    auto put = [&](int32_t k, uint32_t t) {
+        if (rule == CopyRule::ChannelFiltered) t = ChannelFilteredTexel(t);
+        if (!masked || t != key) out[k] = t;
+    };
     if (dv == 0) {
         // Along one texture row at another scale: the row is found once.
         const uint8_t* row = texels + (v >> 16) * texPitch;
         for (int32_t k = 0; k < width; ++k, u += du) {
             uint32_t t;
             std::memcpy(&t, row + static_cast<ptrdiff_t>(u >> 16) * 4, 4);
-            if (!masked || t != key) out[k] = t;
+            put(k, t);
         }
         return;
     }
-    for (int32_t k = 0; k < width; ++k, u += du, v += dv) {
-        const uint32_t t = texel(u, v);
-        if (!masked || t != key) out[k] = t;
-    }
+    for (int32_t k = 0; k < width; ++k, u += du, v += dv) put(k, texel(u, v));
 }
 
 // A bilinear fetch whose positions all fall on whole texels gives the texels
@@ -182,12 +216,12 @@ bool OnWholeTexels(const SpanRecord& r) {
     return ((r.leftAttr[1] | r.leftAttr[2] | r.rightAttr[1] | r.rightAttr[2]) & 0xFFFF) == 0;
 }
 
-// Filtered spans on whole texels copy directly too, when the rule is the lane
-// rule (compressing fetches, or the MMX state 0), by this rule.
-bool CopiesWholeTexels(const Tpd& t, int32_t mmxState) { return t.maskCompression || mmxState == 0; }
-
-CopyRule WholeTexelRule(const Tpd& t) {
-    return !t.maskCompression ? CopyRule::All : t.masked ? CopyRule::SkipKey : CopyRule::AllUnlessAllKey;
+// Filtered spans on whole texels copy directly too, by this rule: the lane
+// rule (compressing fetches, or the MMX state 0) gives the texels themselves,
+// the channel rule each byte two less.
+CopyRule WholeTexelRule(const Tpd& t, int32_t mmxState) {
+    if (t.maskCompression) return t.masked ? CopyRule::SkipKey : CopyRule::AllUnlessAllKey;
+    return mmxState == 0 ? CopyRule::All : CopyRule::ChannelFiltered;
 }
 
 // An axis-aligned rectangle whose texture is not turned (u changes only
@@ -199,9 +233,7 @@ bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWal
                         int32_t offset) {
     const QrvSurfaceDesc& dest = g.destDesc;
     RectangleCorners c;
-    if (!CopiesTexels(dest, tex, tpd) || (tpd.filtered && !CopiesWholeTexels(tpd, g.mmxState)) ||
-        !AxisRectangle(PolyX, PolyY, c))
-        return false;
+    if (!CopiesTexels(dest, tex, tpd) || !AxisRectangle(PolyX, PolyY, c)) return false;
     if (PolyU[c.topLeft] != PolyU[c.bottomLeft] || PolyU[c.topRight] != PolyU[c.bottomRight] ||
         PolyV[c.topLeft] != PolyV[c.topRight] || PolyV[c.bottomLeft] != PolyV[c.bottomRight])
         return false;
@@ -226,7 +258,8 @@ bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWal
     const int32_t first = top > view.top ? top : view.top;
     const int32_t end = PolyY[c.bottomLeft] < view.bottom ? PolyY[c.bottomLeft] : view.bottom;
     const BlitRowFn keyedRow = BlitRowFor(4, 4, true, g.mmxState, ActiveKernelSet());
-    const CopyRule rule = tpd.filtered ? WholeTexelRule(tpd) : tpd.masked ? CopyRule::SkipKey : CopyRule::All;
+    const CopyRule rule =
+        tpd.filtered ? WholeTexelRule(tpd, g.mmxState) : tpd.masked ? CopyRule::SkipKey : CopyRule::All;
     const int32_t width = xRight - xLeft;
     const auto* texels = static_cast<const uint8_t*>(tex.pixels);
     auto* pixels = static_cast<uint8_t*>(dest.pixels);
@@ -241,11 +274,8 @@ bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWal
         // At one texel a pixel the row is one run from texel u.
         uint8_t* out = pixels + static_cast<ptrdiff_t>(y) * dest.pitch + static_cast<ptrdiff_t>(xLeft) * 4;
         const uint8_t* from = texels + static_cast<ptrdiff_t>(v >> 16) * tex.pitch + static_cast<ptrdiff_t>(u >> 16) * 4;
-        if (rule == CopyRule::SkipKey) {
-            keyedRow(out, from, width, tex.maskColour);
-        } else {
-            CopyRowBytes(out, from, static_cast<size_t>(width) * 4);
-        }
+        CopyTexelRun(reinterpret_cast<uint32_t*>(out), reinterpret_cast<const uint32_t*>(from), width, rule, keyedRow,
+                     tex.maskColour);
     }
     return true;
 }
@@ -293,14 +323,13 @@ void DrawTexturedSpans(const QrvSurfaceDesc& dest, const QrvSurfaceDesc* texture
         for (int32_t n = 0; n < count; ++n) DirectCopySpan(dest, tex, records[n], rule, keyedRow);
         return;
     }
-    const bool directOnWholeTexels = direct && CopiesWholeTexels(*tpd, mmxState);
-    const CopyRule wholeTexelRule = WholeTexelRule(*tpd);
+    const CopyRule wholeTexelRule = WholeTexelRule(*tpd, mmxState);
     const uint32_t mask = ForBuffer(RGBPrecisionMask(tex.maskColour, tex.format), dest.format);
     int32_t mode = (tpd->masked & 1) | (tex.format == 5 ? 2 : 0);
     if (tpd->outputType == 2) mode |= tpd->outputLevel << 16;
     for (int32_t n = 0; n < count; ++n) {
         const SpanRecord& r = records[n];
-        if (directOnWholeTexels && OnWholeTexels(r)) {
+        if (direct && OnWholeTexels(r)) {
             DirectCopySpan(dest, tex, r, wholeTexelRule, keyedRow);
             continue;
         }

@@ -1,6 +1,7 @@
 // Textured polygons: the edge walk carrying texture coordinates (and the
 // Gouraud colours when the TPD asks for them), the axis-aligned texture draw,
 // the span pipeline every textured draw ends in, and the raw texture strips.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -261,12 +262,13 @@ bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWal
     const CopyRule rule =
         tpd.filtered ? WholeTexelRule(tpd, g.mmxState) : tpd.masked ? CopyRule::SkipKey : CopyRule::All;
     const int32_t width = xRight - xLeft;
+    const uint32_t key = tex.maskColour;
     const auto* texels = static_cast<const uint8_t*>(tex.pixels);
     auto* pixels = static_cast<uint8_t*>(dest.pixels);
     for (int32_t y = first; y < end; ++y) {
         const int32_t v = static_cast<int32_t>(static_cast<uint32_t>(vTop) +
                                                static_cast<uint32_t>(y - top) * static_cast<uint32_t>(dvRow));
-        if (du != 0x10000 || rule == CopyRule::AllUnlessAllKey) {
+        if (du != 0x10000) {
             const SpanRecord r{y, xLeft, {0, u, v}, xRight, {0, du, 0}};
             DirectCopySpan(dest, tex, r, rule, keyedRow);
             continue;
@@ -274,8 +276,10 @@ bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWal
         // At one texel a pixel the row is one run from texel u.
         uint8_t* out = pixels + static_cast<ptrdiff_t>(y) * dest.pitch + static_cast<ptrdiff_t>(xLeft) * 4;
         const uint8_t* from = texels + static_cast<ptrdiff_t>(v >> 16) * tex.pitch + static_cast<ptrdiff_t>(u >> 16) * 4;
-        CopyTexelRun(reinterpret_cast<uint32_t*>(out), reinterpret_cast<const uint32_t*>(from), width, rule, keyedRow,
-                     tex.maskColour);
+        const auto* run = reinterpret_cast<const uint32_t*>(from);
+        if (rule == CopyRule::AllUnlessAllKey && std::all_of(run, run + width, [&](uint32_t t) { return t == key; }))
+            continue;
+        CopyTexelRun(reinterpret_cast<uint32_t*>(out), run, width, rule, keyedRow, key);
     }
     return true;
 }

@@ -302,7 +302,6 @@ void DrawTexturedSlots(const QrvSurfaceDesc* texture, int32_t count, const void*
     if (rows > 0) DrawTexturedSpans(g.destDesc, texture, setup.spans.records, rows, tpd);
 }
 
-
 }  // namespace
 
 bool UsableTexture(const QrvSurfaceDesc* s) {

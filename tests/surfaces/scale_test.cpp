@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <random>
+#include <vector>
 
 #include "primitives/packed.h"
+#include "support/kernel_sets.h"
 #include "surfaces/test_surface.h"
 
 namespace {
@@ -11,13 +13,16 @@ namespace {
 using qrvtest::Surface;
 
 // Modes 0 and 1 against single-pixel samples at (i x step, j x step), for
-// every source format, up and down (a half step included), with both kernel
-// sets; the source's view limits only the nearest samples, the destination's
+// every source format, up and down (a half step included), in every kernel
+// set; the source's view limits only the nearest samples, the destination's
 // view only the old scaler.
 TEST(Scale, RowsEqualSingleSamples) {
     std::mt19937 rng(3);
     const int sizes[][4] = {{5, 4, 13, 11}, {13, 11, 5, 4}, {1, 1, 9, 2}, {7, 9, 7, 9}, {6, 3, 12, 5}, {13, 2, 26, 4}};
-    for (auto set : {qrv::KernelSet::Scalar, qrv::KernelSet::Sse2}) {
+    std::vector<qrv::KernelSet> sets = qrvtest::PackedSets();
+    sets.insert(sets.begin(), qrv::KernelSet::Scalar);
+    const qrv::KernelSet before = qrv::ActiveKernelSet();
+    for (auto set : sets) {
         qrv::SetKernelSet(set);
         for (const auto& [sw, sh, dw, dh] : sizes)
             for (int sf : qrvtest::kAllFormats)
@@ -43,6 +48,7 @@ TEST(Scale, RowsEqualSingleSamples) {
                             << sf << "->" << df << " mode " << mode;
                     }
     }
+    qrv::SetKernelSet(before);
 }
 
 TEST(Scale, PeekedBilinearRoundsEachWeight) {

@@ -13,6 +13,7 @@
 #include "polygons/edge_walk.h"
 #include "polygons/gouraud_spans.h"
 #include "polygons/textured.h"
+#include "polygons/turned_copy.h"
 #include "primitives/packed.h"
 #include "primitives/pixel_format.h"
 #include "primitives/short_copy.h"
@@ -206,7 +207,20 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
         }
         return;
     }
-    for (int32_t k = 0; k < width; ++k, u += du, v += dv) put(k, texel(u, v));
+    // Across texture rows: the 32-byte set gathers eight texels at a time
+    // when every row lies within 32-bit offsets of the first.
+    int32_t k = 0;
+    static const TurnedCopyRow wide = WideTurnedCopyRow();
+    if (wide != nullptr && ActiveKernelSet() == KernelSet::Avx2 &&
+        int64_t{tex.height} * (texPitch < 0 ? -texPitch : texPitch) <= INT32_MAX) {
+        const TurnedTexels how = masked                              ? TurnedTexels::SkipKey
+                                 : rule == CopyRule::ChannelFiltered ? TurnedTexels::LessTwo
+                                                                     : TurnedTexels::Copy;
+        k = wide(out, texels, tex.pitch, u, v, du, dv, width, how, key);
+        u = static_cast<int32_t>(static_cast<uint32_t>(u) + static_cast<uint32_t>(k) * static_cast<uint32_t>(du));
+        v = static_cast<int32_t>(static_cast<uint32_t>(v) + static_cast<uint32_t>(k) * static_cast<uint32_t>(dv));
+    }
+    for (; k < width; ++k, u += du, v += dv) put(k, texel(u, v));
 }
 
 // A bilinear fetch whose positions all fall on whole texels gives the texels

@@ -197,17 +197,7 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
         if (rule == CopyRule::ChannelFiltered) t = ChannelFilteredTexel(t);
         if (!masked || t != key) out[k] = t;
     };
-    if (dv == 0) {
-        // Along one texture row at another scale: the row is found once.
-        const uint8_t* row = texels + (v >> 16) * texPitch;
-        for (int32_t k = 0; k < width; ++k, u += du) {
-            uint32_t t;
-            std::memcpy(&t, row + static_cast<ptrdiff_t>(u >> 16) * 4, 4);
-            put(k, t);
-        }
-        return;
-    }
-    // Across texture rows: the 32-byte set gathers eight texels at a time
+    // Position by position: the 32-byte set gathers eight texels at a time
     // when every row lies within 32-bit offsets of the first.
     int32_t k = 0;
     static const TurnedCopyRow wide = WideTurnedCopyRow();
@@ -219,6 +209,16 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
         k = wide(out, texels, tex.pitch, u, v, du, dv, width, how, key);
         u = static_cast<int32_t>(static_cast<uint32_t>(u) + static_cast<uint32_t>(k) * static_cast<uint32_t>(du));
         v = static_cast<int32_t>(static_cast<uint32_t>(v) + static_cast<uint32_t>(k) * static_cast<uint32_t>(dv));
+    }
+    if (dv == 0) {
+        // Along one texture row at another scale: the row is found once.
+        const uint8_t* row = texels + (v >> 16) * texPitch;
+        for (; k < width; ++k, u += du) {
+            uint32_t t;
+            std::memcpy(&t, row + static_cast<ptrdiff_t>(u >> 16) * 4, 4);
+            put(k, t);
+        }
+        return;
     }
     for (; k < width; ++k, u += du, v += dv) put(k, texel(u, v));
 }

@@ -1,6 +1,6 @@
-// The 32-byte kernel set's copy of a span whose texels step down the texture
-// (a turned quad), declared apart from the rest of the textured code so that
-// the one file built with AVX2 includes nothing else.
+// The 32-byte kernel set's copy of a span position by position (a turned or
+// scaled quad), declared apart from the rest of the textured code so that the
+// one file built with AVX2 includes nothing else.
 #pragma once
 
 #include <cstddef>

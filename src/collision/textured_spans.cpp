@@ -6,6 +6,7 @@
 
 #include "collision/span_collision.h"
 #include "frame/colour.h"
+#include "frame/numeric.h"
 #include "frame/state.h"
 #include "polygons/edge_walk.h"
 #include "primitives/packed.h"
@@ -97,8 +98,8 @@ inline TexelTrack TrackFrom(const QrvTexturedSpanRecord& r, int32_t start) {
     t.du = ColumnStep(static_cast<int32_t>(r.rightU - r.leftU), width);
     t.dv = ColumnStep(static_cast<int32_t>(r.rightV - r.leftV), width);
     const int32_t skip = static_cast<int32_t>(int64_t{start} - r.left);
-    t.u = static_cast<int32_t>(r.leftU + static_cast<uint32_t>(t.du) * static_cast<uint32_t>(skip));
-    t.v = static_cast<int32_t>(r.leftV + static_cast<uint32_t>(t.dv) * static_cast<uint32_t>(skip));
+    t.u = StepBy(r.leftU, t.du, skip);
+    t.v = StepBy(r.leftV, t.dv, skip);
     return t;
 }
 

@@ -21,6 +21,13 @@ constexpr int32_t TruncToInt32(double v) {
     return static_cast<int32_t>(v);
 }
 
+// start + count x step in wrapping 32-bit arithmetic: where a value that
+// steps by `step` stands after `count` steps.
+constexpr int32_t StepBy(int32_t start, int32_t step, int32_t count) {
+    return static_cast<int32_t>(static_cast<uint32_t>(start) +
+                                static_cast<uint32_t>(count) * static_cast<uint32_t>(step));
+}
+
 constexpr int32_t ClampInt(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 }  // namespace QRV_ISA

@@ -190,7 +190,9 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
     if (dv == 0 && du >= kRunStepMin && du <= 0x10000) {
         const auto* row = reinterpret_cast<const uint32_t*>(texels + (v >> 16) * texPitch);
         ForEachTexelRun(u, du, width,
-                        [&](int32_t k, int32_t t, int32_t n) { CopyTexelRun(out + k, row + t, n, rule, keyedRow, key); });
+                        [&](int32_t k, int32_t t, int32_t n) {
+                            CopyTexelRun(out + k, row + t, n, rule, keyedRow, key);
+                        });
         return;
     }
     auto put = [&](int32_t k, uint32_t t) {
@@ -207,8 +209,8 @@ void DirectCopySpan(const QrvSurfaceDesc& dest, const QrvSurfaceDesc& tex, const
                                  : rule == CopyRule::ChannelFiltered ? TurnedTexels::LessTwo
                                                                      : TurnedTexels::Copy;
         k = wide(out, texels, tex.pitch, u, v, du, dv, width, how, key);
-        u = static_cast<int32_t>(static_cast<uint32_t>(u) + static_cast<uint32_t>(k) * static_cast<uint32_t>(du));
-        v = static_cast<int32_t>(static_cast<uint32_t>(v) + static_cast<uint32_t>(k) * static_cast<uint32_t>(dv));
+        u = StepBy(u, du, k);
+        v = StepBy(v, dv, k);
     }
     if (dv == 0) {
         // Along one texture row at another scale: the row is found once.
@@ -272,16 +274,16 @@ bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWal
     const int32_t top = PolyY[c.topLeft];
     const int32_t first = top > view.top ? top : view.top;
     const int32_t end = PolyY[c.bottomLeft] < view.bottom ? PolyY[c.bottomLeft] : view.bottom;
-    const BlitRowFn keyedRow = BlitRowFor(4, 4, true, g.mmxState, ActiveKernelSet());
     const CopyRule rule =
         tpd.filtered ? WholeTexelRule(tpd, g.mmxState) : tpd.masked ? CopyRule::SkipKey : CopyRule::All;
+    const BlitRowFn keyedRow =
+        rule == CopyRule::SkipKey ? BlitRowFor(4, 4, true, g.mmxState, ActiveKernelSet()) : nullptr;
     const int32_t width = xRight - xLeft;
     const uint32_t key = tex.maskColour;
     const auto* texels = static_cast<const uint8_t*>(tex.pixels);
     auto* pixels = static_cast<uint8_t*>(dest.pixels);
     for (int32_t y = first; y < end; ++y) {
-        const int32_t v = static_cast<int32_t>(static_cast<uint32_t>(vTop) +
-                                               static_cast<uint32_t>(y - top) * static_cast<uint32_t>(dvRow));
+        const int32_t v = StepBy(vTop, dvRow, y - top);
         if (du != 0x10000) {
             const SpanRecord r{y, xLeft, {0, u, v}, xRight, {0, du, 0}};
             DirectCopySpan(dest, tex, r, rule, keyedRow);
@@ -289,7 +291,8 @@ bool DrawTexelRectangle(const QrvSurfaceDesc& tex, const Tpd& tpd, const PolyWal
         }
         // At one texel a pixel the row is one run from texel u.
         uint8_t* out = pixels + static_cast<ptrdiff_t>(y) * dest.pitch + static_cast<ptrdiff_t>(xLeft) * 4;
-        const uint8_t* from = texels + static_cast<ptrdiff_t>(v >> 16) * tex.pitch + static_cast<ptrdiff_t>(u >> 16) * 4;
+        const uint8_t* from =
+            texels + static_cast<ptrdiff_t>(v >> 16) * tex.pitch + static_cast<ptrdiff_t>(u >> 16) * 4;
         const auto* run = reinterpret_cast<const uint32_t*>(from);
         if (rule == CopyRule::AllUnlessAllKey && std::all_of(run, run + width, [&](uint32_t t) { return t == key; }))
             continue;

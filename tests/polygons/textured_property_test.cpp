@@ -182,8 +182,10 @@ TEST_F(TexturedProperty, DirectCopyEqualsThePipeline) {
             const int32_t across = trial % 3 == 0 || whole ? 0 : static_cast<int32_t>(rng() % (w / 4 + 2));
             const int32_t texels = rng() % 4 == 0 ? w + across : w - across;
             const int32_t rows = h * static_cast<int32_t>(whole ? 2 + 2 * (rng() & 1) : 1 + rng() % 4) / 2;
-            const int32_t x = view.left - w + static_cast<int32_t>(rng() % static_cast<uint32_t>(view.right - view.left + w + 1));
-            const int32_t y = view.top - h + static_cast<int32_t>(rng() % static_cast<uint32_t>(view.bottom - view.top + h + 1));
+            auto within = [&](int32_t from, int32_t to) {
+                return from + static_cast<int32_t>(rng() % static_cast<uint32_t>(to - from + 1));
+            };
+            const int32_t x = within(view.left - w, view.right), y = within(view.top - h, view.bottom);
             const int32_t u = static_cast<int32_t>(rng() % 8), v = static_cast<int32_t>(rng() % 8);
             const int32_t first = static_cast<int32_t>(rng() % 4), step = rng() & 1 ? 1 : 3;
             const uint32_t look = rng() % 8;  // 0: turned; 1: a corner's texel moved; 2, 3: its place; 4: key rows
